@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages NoxSteg needs to build, run and test, skipping those already there.
+# Usage: scripts/install-deps.sh [extra package...]
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config           # tool chain
+  qt6-base-dev libgl-dev                     # the window
+  libjpeg62-turbo-dev                        # JPEG coding
+  libgtest-dev libgmock-dev                  # tests
+  xvfb xauth                                 # the window without a desktop (end-to-end runs)
+  "$@"
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}" >&2
+sudo=()
+[ "$(id -u)" -eq 0 ] || sudo=(sudo)
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
