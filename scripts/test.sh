@@ -1,9 +1,38 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors, and runs every test.
+# Installs what is missing, builds everything with warnings as errors and runs every test; then the
+# same tests again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, and a short
+# run of every fuzz target on its committed corpus.
+#   scripts/test.sh           everything (what CI runs)
+#   scripts/test.sh --quick   the ordinary build and tests only
 set -euo pipefail
 cd "$(dirname "$0")/.."
+quick=false
+[ "${1:-}" = "--quick" ] && quick=true
 
-scripts/install-deps.sh
+scripts/install-deps.sh clang libclang-rt-14-dev
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build and test"
 cmake -S . -B build -G Ninja -DNOXSTEG_WERROR=ON >/dev/null
 cmake --build build
-QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j"$(nproc)"
+ctest --test-dir build --output-on-failure -j"$jobs"
+$quick && exit 0
+
+echo "== build and test under sanitizers"
+san="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNOXSTEG_WERROR=ON \
+  -DCMAKE_CXX_FLAGS="$san" -DCMAKE_C_FLAGS="$san" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --build build-sanitize
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+  LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0" \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+if [ -x fuzz/run.sh ]; then
+  echo "== short fuzz runs"
+  for target in $(fuzz/run.sh --list); do
+    fuzz/run.sh "$target" 60
+  done
+fi
