@@ -1,8 +1,10 @@
-// The process-wide registry of named clipboard formats.
+// The process-wide registry of named clipboard formats, and the clipboard held in memory.
 #include "platform/Clipboard.h"
 
 #include <cctype>
 #include <mutex>
+
+#include "platform/Errors.h"
 
 namespace nox {
 
@@ -41,6 +43,72 @@ std::string ClipboardFormatName(unsigned format) {
     std::lock_guard guard(n.lock);
     if (format < 0xC000 || format - 0xC000 >= n.names.size()) return {};
     return n.names[format - 0xC000];
+}
+
+}  // namespace nox
+
+// ---- TMemoryClipboard -------------------------------------------------------------------------
+
+namespace nox {
+
+void TMemoryClipboard::Open() {
+    if (HeldByOther) throw EClipboardException("Cannot open clipboard");
+    ++OpenCount;
+}
+
+void TMemoryClipboard::Close() { ++CloseCount; }
+
+void TMemoryClipboard::Clear() { entries_.clear(); }
+
+std::vector<unsigned> TMemoryClipboard::Formats() {
+    std::vector<unsigned> formats;
+    formats.reserve(entries_.size());
+    for (const Entry& e : entries_) formats.push_back(e.Format);
+    return formats;
+}
+
+std::optional<std::vector<uint8_t>> TMemoryClipboard::GetData(unsigned format) {
+    for (const Entry& e : entries_)
+        if (e.Format == format) return e.Data;
+    return std::nullopt;
+}
+
+std::unique_ptr<TBitmap> TMemoryClipboard::GetBitmap() {
+    for (const Entry& e : entries_)
+        if (e.Format == CF_BITMAP && e.Bitmap) return std::make_unique<TBitmap>(*e.Bitmap);
+    return nullptr;
+}
+
+void TMemoryClipboard::SetBitmap(const TBitmap& bitmap) {
+    Place(CF_BITMAP).Bitmap = std::make_shared<const TBitmap>(bitmap);
+    const auto& table = bitmap.ColorTable();
+    if (table.empty()) {
+        Remove(CF_PALETTE);
+        return;
+    }
+    std::vector<uint8_t> bytes;
+    bytes.reserve(table.size() * 4);
+    for (const TRGBQuad& q : table) bytes.insert(bytes.end(), {q.Blue, q.Green, q.Red, q.Reserved});
+    Place(CF_PALETTE).Data = std::move(bytes);
+}
+
+void TMemoryClipboard::SetData(unsigned format, std::vector<uint8_t> bytes) { Place(format).Data = std::move(bytes); }
+
+void TMemoryClipboard::SetFormatWithoutData(unsigned format) {
+    Entry& e = Place(format);
+    e.Data.reset();
+    e.Bitmap.reset();
+}
+
+TMemoryClipboard::Entry& TMemoryClipboard::Place(unsigned format) {
+    for (Entry& e : entries_)
+        if (e.Format == format) return e;
+    entries_.push_back(Entry{format, std::nullopt, nullptr});
+    return entries_.back();
+}
+
+void TMemoryClipboard::Remove(unsigned format) {
+    std::erase_if(entries_, [format](const Entry& e) { return e.Format == format; });
 }
 
 }  // namespace nox
