@@ -1,0 +1,308 @@
+// The pixel buffer: its memory, size changes with their notifications, fills, conversions from and
+// to the platform's pictures, the stored form, and the scaled draw.
+#include "image/Bitmap32.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <vector>
+
+#include "platform/Bitmap.h"
+#include "platform/Canvas.h"
+#include "platform/Clipboard.h"
+#include "platform/Errors.h"
+#include "platform/Graphic.h"
+#include "platform/Picture.h"
+#include "platform/Stream.h"
+
+namespace nox {
+
+static_assert(std::endian::native == std::endian::little,
+              "pixels are stored and exchanged as blue, green, red, alpha bytes");
+
+namespace {
+
+// Zeroed memory for count pixels, refused (as the platform refuses the pixel section) when it
+// cannot exist on this machine.
+TColor32* AllocatePixels(uint64_t count) {
+    if (count > SIZE_MAX / sizeof(TColor32)) throw Exception(msg::kDIBAllocate);
+    try {
+        CheckAllocationSize(count * sizeof(TColor32));
+    } catch (const EOutOfMemory&) {
+        throw Exception(msg::kDIBAllocate);
+    }
+    // calloc: the pages of a fresh buffer come zeroed from the system without a pass over them.
+    auto* bits = static_cast<TColor32*>(std::calloc(static_cast<size_t>(count), sizeof(TColor32)));
+    if (bits == nullptr) throw Exception(msg::kDIBAllocate);
+    return bits;
+}
+
+int32_t ReadInt32LE(TStream& stream) {
+    uint8_t b[4];
+    stream.ReadBuffer(b, 4);
+    return static_cast<int32_t>(uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24));
+}
+
+void WriteInt32LE(TStream& stream, int32_t value) {
+    const auto v = static_cast<uint32_t>(value);
+    const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                          static_cast<uint8_t>(v >> 24)};
+    stream.WriteBuffer(b, 4);
+}
+
+}  // namespace
+
+TBitmap32::~TBitmap32() {
+    BeginUpdate();
+    Lock();
+    try {
+        SetSize(0, 0);
+    } catch (...) {
+        // An OnResize handler that throws cannot stop the buffer from going away.
+    }
+    Unlock();
+}
+
+bool TBitmap32::SetSize(int32_t width, int32_t height) {
+    if (width < 1) width = 0;
+    if (height < 1) height = 0;
+    if (width == width_ && height == height_) return false;
+
+    Changing();
+    memory_.reset();
+    bits_ = nullptr;
+    stride_ = 0;
+    width_ = 0;
+    height_ = 0;
+    if (width > 0 && height > 0) {
+        try {
+            memory_.reset(AllocatePixels(uint64_t(uint32_t(width)) * uint64_t(uint32_t(height))));
+        } catch (...) {
+            // The buffer stays 0 x 0; its owner still hears of the change.
+            Changed();
+            Resized();
+            throw;
+        }
+        bits_ = memory_.get();
+        stride_ = static_cast<size_t>(width);
+    }
+    width_ = width;
+    height_ = height;
+    Changed();
+    Resized();
+    return true;
+}
+
+void TBitmap32::Clear(TColor32 color) {
+    if (IsEmpty()) return;
+    Changing();
+    std::fill_n(bits_, PixelCount(), color);
+    Changed();
+}
+
+void TBitmap32::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor32 color) {
+    if (x1 > x2) std::swap(x1, x2);
+    if (y1 > y2) std::swap(y1, y2);
+    x1 = std::max(x1, 0);
+    y1 = std::max(y1, 0);
+    if (x2 >= width_) x2 = width_ - 1;
+    if (y2 >= height_) y2 = height_ - 1;
+    if (x2 < x1 || y2 < y1 || IsEmpty()) return;
+    Changing();
+    const size_t count = static_cast<size_t>(x2 - x1) + 1;
+    for (int32_t y = y1; y <= y2; ++y) std::fill_n(RowAddress(y) + x1, count, color);
+    Changed();
+}
+
+void TBitmap32::MakeOpaque() {
+    Changing();
+    TColor32* p = bits_;
+    const size_t count = PixelCount();
+    for (size_t i = 0; i < count; ++i) p[i] |= 0xFF000000u;
+    Changed();
+}
+
+// ---- Assign -------------------------------------------------------------------------------------
+
+void TBitmap32::Assign(TPersistent* source) {
+    Changing();
+    BeginUpdate();
+    try {
+        AssignFromGraphic(source);
+    } catch (...) {
+        EndUpdate();
+        Changed();
+        throw;
+    }
+    EndUpdate();
+    Changed();
+}
+
+void TBitmap32::PaintGraphic(TGraphic& graphic, const TRect& rect) {
+    TCanvas canvas(bits_, width_, height_);
+    graphic.Draw(canvas, rect);
+}
+
+void TBitmap32::AssignFromGraphic(TPersistent* source) {
+    // A device bitmap: its rows converted to 32 bits by the platform, then opaque.
+    const auto fromDeviceBitmap = [this](const TBitmap& bitmap) {
+        SetSize(bitmap.GetWidth(), bitmap.GetHeight());
+        if (!IsEmpty()) {
+            for (int32_t y = 0; y < height_; ++y) bitmap.RowTo32(y, RowAddress(y));
+        }
+        MakeOpaque();
+    };
+    // Any other graphic paints itself over the current pixels (unpainted ones keep theirs).
+    const auto fromGraphic = [this](TGraphic& graphic, int32_t width, int32_t height, const TRect& rect) {
+        SetSize(width, height);
+        if (!IsEmpty()) PaintGraphic(graphic, rect);
+        MakeOpaque();
+    };
+
+    if (source == nullptr) {
+        SetSize(0, 0);
+    } else if (auto* other = dynamic_cast<TBitmap32*>(source)) {
+        if (other == this) return;
+        SetSize(other->Width(), other->Height());
+        if (!IsEmpty()) {
+            std::memcpy(bits_, other->bits_, PixelCount() * sizeof(TColor32));
+            drawMode_ = other->drawMode_;
+            masterAlpha_ = other->masterAlpha_;
+            outerColor_ = other->outerColor_;
+            stretchFilter_ = other->stretchFilter_;
+        }
+    } else if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
+        fromDeviceBitmap(*bitmap);
+    } else if (auto* graphic = dynamic_cast<TGraphic*>(source)) {
+        fromGraphic(*graphic, graphic->Width(), graphic->Height(), Rect(0, 0, graphic->Width(), graphic->Height()));
+    } else if (auto* picture = dynamic_cast<TPicture*>(source)) {
+        TGraphic* held = picture->Graphic();
+        if (held == nullptr) {
+            SetSize(0, 0);
+        } else if (auto* heldBitmap = dynamic_cast<TBitmap*>(held)) {
+            fromDeviceBitmap(*heldBitmap);
+        } else {
+            fromGraphic(*held, held->Width(), held->Height(), Rect(0, 0, picture->Width(), picture->Height()));
+        }
+    } else if (auto* clipboard = dynamic_cast<TClipboard*>(source)) {
+        TPicture picture;
+        picture.Assign(clipboard);
+        TGraphic* held = picture.Graphic();
+        if (held == nullptr) {
+            SetSize(0, 0);
+        } else {
+            fromGraphic(*held, picture.Width(), picture.Height(), Rect(0, 0, picture.Width(), picture.Height()));
+        }
+    } else {
+        TCustomMap::Assign(source);
+    }
+}
+
+// ---- AssignTo -----------------------------------------------------------------------------------
+
+void TBitmap32::PrepareDeviceBitmap(TBitmap& bitmap) const {
+    bitmap.SetBitsPerPixel(32);
+    bitmap.ClearBitFields();
+    bitmap.SetSize(width_, height_);
+    if (IsEmpty()) return;
+    // A 32-bit row has no padding, so the device bitmap's rows are exactly the buffer's rows.
+    for (int32_t y = 0; y < height_; ++y) std::memcpy(bitmap.ScanLine(y), RowAddress(y), stride_ * sizeof(TColor32));
+}
+
+void TBitmap32::AssignTo(TPersistent& dest) {
+    if (auto* picture = dynamic_cast<TPicture*>(&dest)) {
+        PrepareDeviceBitmap(picture->Bitmap());
+    } else if (auto* bitmap = dynamic_cast<TBitmap*>(&dest)) {
+        PrepareDeviceBitmap(*bitmap);
+    } else if (auto* clipboard = dynamic_cast<TClipboard*>(&dest)) {
+        TBitmap temporary;
+        PrepareDeviceBitmap(temporary);
+        clipboard->Open();
+        try {
+            clipboard->Clear();
+            clipboard->SetBitmap(temporary);
+        } catch (...) {
+            clipboard->Close();
+            throw;
+        }
+        clipboard->Close();
+    } else {
+        TCustomMap::AssignTo(dest);
+    }
+}
+
+void TBitmap32::CopyToDevice(TCanvas& canvas, int32_t x, int32_t y) const {
+    if (IsEmpty()) return;
+    const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(int64_t{x} + width_, canvas.Width());
+    const int64_t bottom = std::min<int64_t>(int64_t{y} + height_, canvas.Height());
+    if (right <= left || bottom <= top) return;
+    const auto count = static_cast<size_t>(right - left);
+    for (int64_t row = top; row < bottom; ++row) {
+        std::memcpy(canvas.Row(static_cast<int32_t>(row)) + left,
+                    RowAddress(static_cast<int32_t>(row - y)) + (left - x), count * sizeof(TColor32));
+    }
+}
+
+void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect) const {
+    if (IsEmpty() || dst.IsEmpty()) return;
+    dst.Changing();
+    try {
+        StretchTransfer(dst, dstRect, *this, Rect(0, 0, width_, height_), stretchFilter_, drawMode_, masterAlpha_);
+    } catch (...) {
+        dst.Changed();
+        throw;
+    }
+    dst.Changed();
+}
+
+// ---- stored form ----------------------------------------------------------------------------------
+
+void TBitmap32::ReadData(TStream& stream) {
+    Changing();
+    try {
+        const int32_t width = ReadInt32LE(stream);
+        const int32_t height = ReadInt32LE(stream);
+        const uint64_t count = width > 0 && height > 0 ? uint64_t(width) * uint64_t(height) : 0;
+        // Refuse a size the stream cannot fill before allocating for it.
+        if (count > static_cast<uint64_t>(std::max<int64_t>(stream.Remaining(), 0)) / sizeof(TColor32))
+            throw EReadError(msg::kReadError);
+        SetSize(width, height);
+        if (!IsEmpty()) stream.ReadBuffer(bits_, PixelCount() * sizeof(TColor32));
+    } catch (...) {
+        Changed();
+        throw;
+    }
+    Changed();
+}
+
+void TBitmap32::WriteData(TStream& stream) const {
+    WriteInt32LE(stream, width_);
+    WriteInt32LE(stream, height_);
+    if (!IsEmpty()) stream.WriteBuffer(bits_, PixelCount() * sizeof(TColor32));
+}
+
+// ---- drawing settings -------------------------------------------------------------------------------
+
+void TBitmap32::SetDrawMode(TDrawMode value) {
+    if (value == drawMode_) return;
+    Changing();
+    drawMode_ = value;
+    Changed();
+}
+
+void TBitmap32::SetMasterAlpha(uint32_t value) {
+    if (value == masterAlpha_) return;
+    Changing();
+    masterAlpha_ = value;
+    Changed();
+}
+
+void TBitmap32::SetStretchFilter(TStretchFilter value) {
+    if (value == stretchFilter_) return;
+    Changing();
+    stretchFilter_ = value;
+    Changed();
+}
+
+}  // namespace nox
