@@ -1,0 +1,78 @@
+#!/usr/bin/env python3
+"""Prints the comparison table from a Google Benchmark JSON report (bench/compare.sh runs it).
+
+Each row sets one of the program's paths beside its peer library or its memory limit, with the
+goal for their ratio; a row that misses its goal ends in the word MISS. Medians of wall time."""
+import json
+import sys
+
+# (path, our benchmark, reference benchmark, goal ratio); a goal of "<1" means "faster than".
+ROWS = [
+    ("Subtract 4000x3000", "ops/subtract", "limit/read2write1", 2.0),
+    ("Add 4000x3000", "ops/add", "limit/read2write1", 2.0),
+    ("Add Bit 4000x3000", "ops/add_bit", "limit/read2write1", 2.0),
+    ("Set LSBs 4000x3000", "ops/set_lsbs", "limit/read2write1", 2.0),
+    ("Show LSBs 4000x3000", "ops/show_lsbs", "limit/read2write1", 2.0),
+    ("Blacken 4000x3000", "ops/blacken", "limit/write1", 2.0),
+    ("Whiten 4000x3000", "ops/whiten", "limit/write1", 2.0),
+    ("BMP write 32-bit", "bmp/write32", "limit/fwrite_bmp32", 1.5),
+    ("BMP write 32-bit, synced+renamed", "bmp/save_file32", "limit/fwrite_sync_rename_bmp32", 1.5),
+    ("BMP read 24-bit", "bmp/read24", "limit/fread_copy_bmp24", 2.0),
+    ("BMP read 24-bit vs stb_image", "bmp/read24", "bmp/stb_read24", "<1"),
+    ("BMP read 32-bit", "bmp/read32", "limit/fread_copy_bmp32", 2.0),
+    ("BMP read 32-bit vs stb_image", "bmp/read32", "bmp/stb_read32", "<1"),
+    ("JPEG decode photo", "jpeg/decode_photo", "jpeg/libjpeg_decode_photo", 1.1),
+    ("JPEG decode flat", "jpeg/decode_flat", "jpeg/libjpeg_decode_flat", 1.1),
+    ("JPEG encode photo q95", "jpeg/encode_photo", "jpeg/libjpeg_encode_photo", 1.1),
+    ("JPEG encode flat q95", "jpeg/encode_flat", "jpeg/libjpeg_encode_flat", 1.1),
+    ("GIF decode photo", "gif/decode_photo", "gif/giflib_decode_photo", 0.7),
+    ("GIF decode photo vs stb_image", "gif/decode_photo", "gif/stb_decode_photo", "<1"),
+    ("GIF decode flat", "gif/decode_flat", "gif/giflib_decode_flat", 0.7),
+    ("GIF decode flat vs stb_image", "gif/decode_flat", "gif/stb_decode_flat", "<1"),
+    ("GIF encode photo (reduction+LZW)", "gif/encode_photo", "gif/giflib_encode_photo", 1.0),
+    ("GIF encode flat (reduction+LZW)", "gif/encode_flat", "gif/giflib_encode_flat", 1.0),
+    ("GIF default colour reduction", "gif/reduce_photo", "limit/read24_write8", 2.0),
+    ("GIF paint into a buffer", "gif/paint_photo", "limit/index_to_colour", 2.0),
+    ("DrawTo 4000x3000 -> 1920x1080", "view/drawto_1920x1080", "limit/copy_1920x1080", 4.0),
+    ("Pane repaint 1000x700", "view/repaint_1000x700", "limit/copy_1000x700", 4.0),
+]
+
+
+def medians(report):
+    times = {}
+    for b in report["benchmarks"]:
+        if b.get("aggregate_name") == "median" and not b.get("error_occurred"):
+            name = b["run_name"].removesuffix("/real_time")
+            times[name] = b["real_time"]  # milliseconds (every benchmark uses that unit)
+    return times
+
+
+def main():
+    with open(sys.argv[1]) as f:
+        report = json.load(f)
+    times = medians(report)
+    head = ("path", "ours ms", "reference", "ref ms", "ratio", "goal")
+    lines = []
+    for path, ours, ref, goal in ROWS:
+        goal_text = "faster" if goal == "<1" else f"<= {goal:.1f}x"
+        if ours not in times or ref not in times:
+            missing = ours if ours not in times else ref
+            lines.append((path, "-", ref, f"{times[ref]:.2f}" if ref in times else "-", "-", goal_text,
+                          f"not measured ({missing} not built)"))
+            continue
+        ratio = times[ours] / times[ref]
+        limit = 1.0 if goal == "<1" else goal
+        missed = ratio >= limit if goal == "<1" else ratio > limit
+        lines.append((path, f"{times[ours]:.2f}", ref, f"{times[ref]:.2f}", f"{ratio:.2f}", goal_text,
+                      "MISS" if missed else ""))
+    widths = [max(len(row[i]) for row in [head] + lines) for i in range(len(head))]
+    print("  ".join(h.ljust(w) for h, w in zip(head, widths)))
+    for row in lines:
+        print("  ".join(c.ljust(w) for c, w in zip(row, widths)) + ("  " + row[-1] if row[-1] else ""))
+    context = report.get("context", {})
+    print(f"\n{context.get('num_cpus', '?')} CPUs at {context.get('mhz_per_cpu', '?')} MHz, "
+          f"{context.get('date', '')}; medians of the repetitions, wall time")
+
+
+if __name__ == "__main__":
+    main()
