@@ -1,0 +1,130 @@
+// TForm1, the program's one window: three image panes (Left, Middle, Right) below a panel with the
+// command buttons, the file-name labels, the JPEG quality track bar and the display-mode radio
+// group. Every handler is an ordinary public method, so tests call them directly; events reach
+// them through a guard that shows any exception in the error box and carries on.
+#pragma once
+
+#include <string>
+
+#include <QWidget>
+
+#include "platform/Desktop.h"
+#include "view/ApplicationErrors.h"
+#include "view/Image32.h"
+#include "view/PopupMenu.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QPushButton;
+class QSlider;
+
+namespace nox {
+
+class TRadioGroup;
+
+// What the window's file dialogs are set up with (the dialogs themselves are the desktop's).
+struct TDialogSetup {
+    std::string Filter;
+};
+
+class TForm1 : public QWidget {
+public:
+    // The window's design-time outer bounds.
+    static constexpr int kDesignLeft = 197, kDesignTop = 112, kDesignWidth = 786, kDesignHeight = 466;
+
+    explicit TForm1(TDesktop& desktop, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- components ----------------------------------------------------------------------------
+    TImage32* ImageL;
+    TImage32* ImageM;
+    TImage32* ImageR;
+    QFrame* Panel1;
+    QLabel* lFNameL;
+    QLabel* lFNameM;
+    QLabel* lFShortNameL;
+    QLabel* lFShortNameM;
+    QLabel* lQuality;
+    QFrame* Bevel1;
+    QPushButton* OpenLeftButton;
+    QPushButton* OpenMiddleButton;
+    QPushButton* SubtractButton;
+    QPushButton* AddButton;
+    QPushButton* AddBitButton;
+    QPushButton* ExitButton;
+    QPushButton* SaveButton;
+    QSlider* JPEGQualityTB;
+    QPushButton* ShowLSBsButton;
+    QPushButton* SetLSBsButton;
+    QPushButton* ZoomInButton;
+    TRadioGroup* ImageModeRG;
+    QPushButton* ZoomOutButton;
+    QPushButton* UpButton;
+    QPushButton* DownButton;
+    QPushButton* LeftButton;
+    QPushButton* RightButton;
+    TDialogSetup OpenDialog1;
+    TDialogSetup SaveDialog1;
+    TPopupMenu* PopupMenu1;
+    QAction* Copy1;
+    QAction* Paste1;
+    QAction* Blacken1;
+    QAction* Whiten1;
+
+    TDesktop& Desktop() { return desktop_; }
+
+    // ---- handlers --------------------------------------------------------------------------------
+    void FormResize();
+    void ImageModeRGClick();
+    void ZoomInButtonClick();
+    void ZoomOutButtonClick();
+    void UpButtonClick();
+    void DownButtonClick();
+    void LeftButtonClick();
+    void RightButtonClick();
+    void JPEGQualityTBChange();
+    void PopupMenu1Popup();
+    void Blacken1Click();
+    void Whiten1Click();
+    void ImageLClick();
+    void ImageMClick();
+    void ExitButtonClick();
+    void SubtractButtonClick();
+    void AddButtonClick();
+    void AddBitButtonClick();
+    void SetLSBsButtonClick();
+    void ShowLSBsButtonClick();
+
+    // ---- helpers -----------------------------------------------------------------------------------
+    // The pane the pop-up menu was opened on (null when none).
+    TImage32* PopupPane() const;
+    // Sets the window's outer bounds (frame included); before the frame is known they are the
+    // inner bounds.
+    void SetOuterBounds(int left, int top, int width, int height);
+    // Shows an exception that ended a handler: the error box, captioned with the title.
+    void HandleException(const std::exception& error);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void CreateComponents();
+    void ConnectHandlers();
+    void SetTabOrder();
+    // Enables Zoom Out and the four pan buttons exactly when the Left pane is zoomed in.
+    void UpdateZoomPanEnabled();
+    // Applies `change` to the three panes in turn.
+    template <class Change>
+    void ForEachPane(Change change);
+    // Calls `handler` when `sender` fires `signal`, inside the exception guard.
+    template <class Sender, class Signal>
+    void Connect(Sender* sender, Signal signal, void (TForm1::*handler)());
+    // Blacken and Whiten: fill the pop-up pane, repaint it, drop its file names.
+    void FillPopupPane(void (*fill)(TBitmap32&));
+
+    TDesktop& desktop_;
+    TExceptionHandler previousHandler_;
+};
+
+}  // namespace nox
