@@ -1,0 +1,145 @@
+// ReduceToPalette: palette, look-up and ditherer by the writer settings, walked over the rows.
+#include "formats/gif/ColorReduction.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "platform/Errors.h"
+
+namespace nox {
+
+namespace {
+
+constexpr const char* kInvalidDimensions = "Invalid image dimensions";
+constexpr const char* kUnsupportedFormat = "Unsupported PixelFormat";
+constexpr const char* kNoDibMemory = "Failed to allocate memory for GIF DIB";
+
+// The octree palette of every pixel of `source`, at most `limit` colours.
+TPaletteEntries Quantize(const TBitmap& source, int limit) {
+    TColorQuantizer quantizer(limit);
+    TDIBReader reader(source);
+    for (int32_t y = 0; y < source.GetHeight(); ++y) quantizer.AddRow(reader.Row(y), source.GetWidth());
+    return quantizer.Palette();
+}
+
+std::unique_ptr<TColorLookup> MakeLookup(uint8_t reductionMethod, const TPaletteEntries& palette) {
+    switch (reductionMethod) {
+        case 4: return std::make_unique<TMonochromeLookup>();
+        case 5: return std::make_unique<TGrayScaleLookup>();
+        case 6: return std::make_unique<TNetscapeColorLookup>();
+        default: return std::make_unique<TFastColorLookup>(palette);
+    }
+}
+
+}  // namespace
+
+// ---- TDIBReader ----------------------------------------------------------------------------------
+
+TDIBReader::TDIBReader(const TBitmap& source) : source_(source) {
+    if (source.BitsPerPixel() != 24) {
+        const size_t width = static_cast<size_t>(source.GetWidth());
+        buffer_.resize(width * 3);
+        if (source.BitsPerPixel() != 32 || source.HasBitFields()) wide_.resize(width);
+    }
+}
+
+const uint8_t* TDIBReader::Row(int32_t y) {
+    if (source_.BitsPerPixel() == 24) return source_.ScanLine(y);
+    const int32_t width = source_.GetWidth();
+    uint8_t* out = buffer_.data();
+    if (wide_.empty()) {
+        // Plain 32-bit rows (the pane's pictures): drop every fourth byte.
+        const uint8_t* in = source_.ScanLine(y);
+        for (int32_t x = 0; x < width; ++x, in += 4, out += 3) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+        }
+    } else {
+        source_.RowTo32(y, wide_.data());
+        for (int32_t x = 0; x < width; ++x, out += 3) {
+            const uint32_t p = wide_[static_cast<size_t>(x)];
+            out[0] = static_cast<uint8_t>(p);
+            out[1] = static_cast<uint8_t>(p >> 8);
+            out[2] = static_cast<uint8_t>(p >> 16);
+        }
+    }
+    return buffer_.data();
+}
+
+// ---- the result picture ----------------------------------------------------------------------------
+
+std::unique_ptr<TBitmap> MakeIndexedPicture(int32_t width, int32_t height, int bitsPerPixel,
+                                            std::span<const TRGBQuad> palette) {
+    if (width <= 0 || height <= 0) throw GIFException(kInvalidDimensions);
+    if (bitsPerPixel != 8 && bitsPerPixel != 24) throw GIFException(kUnsupportedFormat);
+    auto picture = std::make_unique<TBitmap>();
+    try {
+        picture->SetBitsPerPixel(bitsPerPixel);
+        picture->SetSize(width, height);
+    } catch (const EOutOfMemory&) {
+        throw EOutOfMemory(kNoDibMemory);
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(kNoDibMemory);
+    }
+    if (bitsPerPixel == 8) {
+        TPaletteEntries table(palette.begin(), palette.begin() + std::min<size_t>(palette.size(), 256));
+        table.resize(256, TRGBQuad{});
+        picture->SetColorTable(std::move(table));
+    }
+    return picture;
+}
+
+// ---- palettes ------------------------------------------------------------------------------------
+
+TPaletteEntries MakeReductionPalette(uint8_t reductionMethod, const TBitmap& source,
+                                     std::span<const TRGBQuad> given, uint32_t reductionBits) {
+    switch (reductionMethod) {
+        case 1: return MakeSystemPalette();
+        case 2: return MakeHalftonePalette();
+        case 3: return MakeFourGrayPalette();
+        case 4: return MakeMonochromePalette();
+        case 5: return MakeGrayPalette();
+        case 6: return MakeCubePalette();
+        case 7: {
+            // An 8-bit picture holds at most 256 colours; more bits would only let the tree grow.
+            const int bits = static_cast<int>(std::min<uint32_t>(reductionBits, 8));
+            return Quantize(source, 1 << bits);
+        }
+        case 8: {
+            // The system colours at both ends, the quantised colours from entry 10 on; entries the
+            // quantisation leaves unused stay black.
+            const TPaletteEntries system = MakeSystemPalette();
+            const TPaletteEntries found = Quantize(source, 236);
+            TPaletteEntries palette(256, TRGBQuad{});
+            std::copy(system.begin(), system.begin() + 10, palette.begin());
+            std::copy(system.begin() + 10, system.end(), palette.begin() + 246);
+            std::copy(found.begin(), found.end(), palette.begin() + 10);
+            return palette;
+        }
+        case 9: return TPaletteEntries(given.begin(), given.end());
+        default: return {};
+    }
+}
+
+// ---- ReduceToPalette -------------------------------------------------------------------------------
+
+std::unique_ptr<TBitmap> ReduceToPalette(const TBitmap& source, uint8_t reductionMethod, uint8_t ditherMode,
+                                         std::span<const TRGBQuad> given, uint32_t reductionBits) {
+    if (reductionMethod == 0) return std::make_unique<TBitmap>(source.ConvertedTo(24));
+    if (reductionMethod > 9) return std::make_unique<TBitmap>();
+
+    const TPaletteEntries palette = MakeReductionPalette(reductionMethod, source, given, reductionBits);
+    const std::unique_ptr<TColorLookup> lookup = MakeLookup(reductionMethod, palette);
+    if (lookup->Colors() == 0) return std::make_unique<TBitmap>();
+    const std::unique_ptr<TDitherEngine> ditherer = MakeDitherer(ditherMode, *lookup, source.GetWidth());
+    if (!ditherer) return std::make_unique<TBitmap>();
+
+    std::unique_ptr<TBitmap> result = MakeIndexedPicture(source.GetWidth(), source.GetHeight(), 8, palette);
+    TDIBReader reader(source);
+    for (int32_t y = 0; y < source.GetHeight(); ++y) ditherer->DitherRow(reader.Row(y), result->ScanLine(y));
+    return result;
+}
+
+}  // namespace nox
