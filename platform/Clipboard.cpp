@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/Errors.h"
+#include "platform/Picture.h"
 
 namespace nox {
 
@@ -45,14 +46,28 @@ std::string ClipboardFormatName(unsigned format) {
     return n.names[format - 0xC000];
 }
 
-}  // namespace nox
+// ---- TClipboard ------------------------------------------------------------------------------
+
+void TClipboard::Assign(TPersistent* source) {
+    const TBitmap* bitmap = dynamic_cast<TBitmap*>(source);
+    if (auto* picture = dynamic_cast<TPicture*>(source)) bitmap = dynamic_cast<TBitmap*>(picture->Graphic());
+    if (bitmap == nullptr) {
+        TPersistent::Assign(source);
+        return;
+    }
+    Open();
+    struct Closer {
+        TClipboard& clipboard;
+        ~Closer() { clipboard.Close(); }
+    } closer{*this};
+    Clear();
+    SetBitmap(*bitmap);
+}
 
 // ---- TMemoryClipboard -------------------------------------------------------------------------
 
-namespace nox {
-
 void TMemoryClipboard::Open() {
-    if (HeldByOther) throw EClipboardException("Cannot open clipboard");
+    if (HeldByOther) throw EClipboardException(msg::kCannotOpenClipboard);
     ++OpenCount;
 }
 

@@ -22,6 +22,12 @@ inline constexpr unsigned CF_DIB = 8;
 inline constexpr unsigned CF_PALETTE = 9;
 inline constexpr unsigned CF_ENHMETAFILE = 14;
 
+namespace msg {
+inline constexpr const char* kCannotOpenClipboard = "Cannot open clipboard";
+inline constexpr const char* kUnsupportedClipboardFormat = "Unsupported clipboard format";
+inline constexpr const char* kInvalidClipboardFormat = "Invalid clipboard format";
+}  // namespace msg
+
 // Registers a format by name and returns its number (the same number for the same name, matched
 // without regard to case; numbers start at 0xC000).
 unsigned RegisterClipboardFormat(const std::string& name);
@@ -32,7 +38,7 @@ class TClipboard : public TPersistent {
 public:
     const char* ClassName() const override { return "TClipboard"; }
 
-    // EClipboardException "Cannot open clipboard" when another program holds it.
+    // EClipboardException "Cannot open clipboard" when it cannot be had.
     virtual void Open() = 0;
     virtual void Close() = 0;
     virtual void Clear() = 0;
@@ -45,6 +51,11 @@ public:
     virtual std::unique_ptr<TBitmap> GetBitmap() = 0;
     // Places a picture as CF_BITMAP (and its colour table as CF_PALETTE when it has one).
     virtual void SetBitmap(const TBitmap& bitmap) = 0;
+
+    // Copy: a device bitmap (or a picture container's device bitmap) becomes the clipboard's one
+    // picture, replacing everything on it; the clipboard is closed on every path. Other sources
+    // give the conversion error.
+    void Assign(TPersistent* source) override;
 };
 
 // A clipboard held in memory: the entries keep the order in which they were placed, as a desktop

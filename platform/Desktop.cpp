@@ -3,6 +3,7 @@
 #include "platform/Desktop.h"
 
 #include <cctype>
+#include <new>
 
 #include "platform/Errors.h"
 
@@ -57,8 +58,12 @@ std::string ExtractFilePath(const std::string& path) {
 std::string ApplicationTitle(const std::string& exeName) {
     std::string title = ExtractFileName(exeName);
     title = title.substr(0, title.find('.'));
-    for (size_t i = 1; i < title.size(); ++i)
-        title[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(title[i])));
+    // Program files on Linux are named in lower case ("noxsteg"); the first letter is raised so
+    // that the caption reads as a name ("Noxsteg"), as "NoxSteg.exe" does elsewhere.
+    for (size_t i = 0; i < title.size(); ++i) {
+        const auto c = static_cast<unsigned char>(title[i]);
+        title[i] = static_cast<char>(i == 0 ? std::toupper(c) : std::tolower(c));
+    }
     return title;
 }
 
@@ -66,7 +71,9 @@ std::string ReadMeFileName(const std::string& exeName) { return ExtractFilePath(
 
 void ShowException(TDesktop& desktop, const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error) != nullptr) return;
-    desktop.Messages.ShowError(ApplicationTitle(desktop.Application.ExeName()), ErrorBoxText(error.what()));
+    // The run-time's own allocation failure carries the class library's message.
+    const char* message = dynamic_cast<const std::bad_alloc*>(&error) != nullptr ? msg::kOutOfMemory : error.what();
+    desktop.Messages.ShowError(ApplicationTitle(desktop.Application.ExeName()), ErrorBoxText(message));
 }
 
 void ShowMessage(TDesktop& desktop, const std::string& text) {

@@ -106,7 +106,8 @@ std::string ExtractFileName(const std::string& path);
 // The folder part of a name, up to and including its last "/" ("" when it has none).
 std::string ExtractFilePath(const std::string& path);
 // The application's title: the program file's name without its folder, cut at its first full
-// stop, the first character as it is and the rest in lower case ("/usr/bin/noxsteg" -> "Noxsteg").
+// stop, the first character in upper case and the rest in lower case ("/usr/bin/noxsteg" and
+// "NoxSteg.exe" -> "Noxsteg").
 std::string ApplicationTitle(const std::string& exeName);
 // The read-me file beside the program: its folder followed by "ReadMe.Txt".
 std::string ReadMeFileName(const std::string& exeName);
@@ -125,7 +126,7 @@ struct TDesktop {
 
 // The class library's handling of an exception that ends a handler: its message in the error box,
 // captioned with the application's title, with a full stop added as ErrorBoxText says. EAbort is
-// silent. Errors that are not ours show their what() text.
+// silent; an allocation failure shows "Out of memory". Errors that are not ours show their what().
 void ShowException(TDesktop& desktop, const std::exception& error);
 // A note in a box captioned with the application's title, with an OK button.
 void ShowMessage(TDesktop& desktop, const std::string& text);

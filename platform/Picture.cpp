@@ -3,8 +3,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 
+#include "platform/Clipboard.h"
 #include "platform/Errors.h"
+#include "platform/Stream.h"
 
 namespace nox {
 
@@ -12,6 +15,11 @@ namespace {
 
 std::vector<TPicture::TFileFormat>& Registry() {
     static std::vector<TPicture::TFileFormat> formats;
+    return formats;
+}
+
+std::map<unsigned, TPicture::Factory>& ClipboardRegistry() {
+    static std::map<unsigned, TPicture::Factory> formats;
     return formats;
 }
 
@@ -62,7 +70,46 @@ void TPicture::Assign(TPersistent* source) {
         graphic_ = std::make_unique<TBitmap>(*bitmap);
         return;
     }
+    if (auto* clipboard = dynamic_cast<TClipboard*>(source)) {
+        LoadFromClipboard(*clipboard);
+        return;
+    }
     TPersistent::Assign(source);
+}
+
+void TPicture::LoadFromClipboard(TClipboard& clipboard) {
+    clipboard.Open();
+    struct Closer {
+        TClipboard& clipboard;
+        ~Closer() { clipboard.Close(); }
+    } closer{clipboard};
+
+    for (const unsigned format : clipboard.Formats()) {
+        if (!SupportsClipboardFormat(format)) continue;
+        const std::optional<std::vector<uint8_t>> palette = clipboard.GetData(CF_PALETTE);
+        if (format == CF_BITMAP) {
+            std::unique_ptr<TBitmap> bitmap = clipboard.GetBitmap();
+            if (!bitmap) throw EInvalidGraphic(msg::kUnsupportedClipboardFormat);
+            if (palette && bitmap->BitsPerPixel() <= 8 && palette->size() >= 4) {
+                std::vector<TRGBQuad> table(std::min<size_t>(palette->size() / 4, 256));
+                for (size_t i = 0; i < table.size(); ++i)
+                    table[i] = TRGBQuad{(*palette)[4 * i], (*palette)[4 * i + 1], (*palette)[4 * i + 2], 0};
+                bitmap->SetColorTable(std::move(table));
+            }
+            graphic_ = std::move(bitmap);
+            return;
+        }
+        const auto reader = ClipboardRegistry().find(format);
+        std::optional<std::vector<uint8_t>> data;
+        if (reader != ClipboardRegistry().end()) data = clipboard.GetData(format);
+        if (!data) throw EInvalidGraphic(msg::kUnsupportedClipboardFormat);
+        std::unique_ptr<TGraphic> graphic = reader->second();
+        TMemoryStream stream = TMemoryStream::View(*data);
+        graphic->LoadFromStream(stream);
+        graphic_ = std::move(graphic);
+        return;
+    }
+    throw EInvalidGraphic(msg::kInvalidClipboardFormat);
 }
 
 void TPicture::RegisterFileFormat(const std::string& extension, const std::string& description, Factory create) {
@@ -71,6 +118,13 @@ void TPicture::RegisterFileFormat(const std::string& extension, const std::strin
 }
 
 const std::vector<TPicture::TFileFormat>& TPicture::FileFormats() { return Registry(); }
+
+void TPicture::RegisterClipboardFormat(unsigned format, Factory create) { ClipboardRegistry()[format] = std::move(create); }
+
+bool TPicture::SupportsClipboardFormat(unsigned format) {
+    return format == CF_BITMAP || format == CF_METAFILEPICT || format == CF_ENHMETAFILE ||
+           ClipboardRegistry().contains(format);
+}
 
 const TPicture::TFileFormat* TPicture::FindFormat(const std::string& extension) {
     std::string ext = Lower(extension);

@@ -1,10 +1,13 @@
 // TPicture, the picture container: holds one graphic of any kind, picks the graphic class for a
 // file by the name's extension from the registry of formats (the most recently registered first),
-// and hands out its picture as a device bitmap.
+// takes the clipboard's picture through the registry of clipboard formats, and hands out its
+// picture as a device bitmap.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,8 @@
 #include "platform/Graphic.h"
 
 namespace nox {
+
+class TClipboard;
 
 class TPicture : public TPersistent {
 public:
@@ -42,7 +47,19 @@ public:
     // Writes the held graphic, whatever the extension (nothing is written without a graphic).
     void SaveToFile(const std::string& path);
 
+    // Takes over a picture container's graphic, a copy of a device bitmap, or the clipboard's
+    // picture (LoadFromClipboard).
     void Assign(TPersistent* source) override;
+
+    // Paste: opens the clipboard, walks its formats in the clipboard's own order and takes the
+    // first one it recognises: CF_BITMAP as a copy of the clipboard's device bitmap (coloured by
+    // CF_PALETTE when that is there and the bitmap has 8 bits per pixel or fewer), a registered
+    // clipboard format as a graphic of its class read from the clipboard's memory block. A
+    // recognised entry without data fails with EInvalidGraphic "Unsupported clipboard format"
+    // (metafiles are recognised but have no reader here and fail the same way), a clipboard with
+    // no recognised format with EInvalidGraphic "Invalid clipboard format". The clipboard is closed
+    // on every path, and the held graphic is replaced only when the picture was read.
+    void LoadFromClipboard(TClipboard& clipboard);
 
     // ---- the format registry -------------------------------------------------------------------
     static void RegisterFileFormat(const std::string& extension, const std::string& description, Factory create);
@@ -50,6 +67,13 @@ public:
     static const std::vector<TFileFormat>& FileFormats();
     // The format for an extension (with or without its dot, any case), or null.
     static const TFileFormat* FindFormat(const std::string& extension);
+
+    // ---- the clipboard-format registry ---------------------------------------------------------
+    // The class that reads a memory-block clipboard format (a whole file in memory, as the GIF
+    // module registers "GIF Image"); a later registration of the same format replaces the earlier.
+    static void RegisterClipboardFormat(unsigned format, Factory create);
+    // Whether Paste recognises the format (CF_BITMAP, the metafiles and every registered format).
+    static bool SupportsClipboardFormat(unsigned format);
 
 private:
     std::unique_ptr<TGraphic> graphic_;
