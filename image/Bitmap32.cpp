@@ -53,13 +53,12 @@ void WriteInt32LE(TStream& stream, int32_t value) {
 }  // namespace
 
 TBitmap32::~TBitmap32() {
+    // The pixels go without any notification: an owner's callbacks may already refer to parts of
+    // it that died before the buffer, and nobody can use a size change of a dying buffer.
     BeginUpdate();
     Lock();
-    try {
-        SetSize(0, 0);
-    } catch (...) {
-        // An OnResize handler that throws cannot stop the buffer from going away.
-    }
+    memory_.reset();
+    bits_ = nullptr;
     Unlock();
 }
 
@@ -201,8 +200,10 @@ void TBitmap32::AssignFromGraphic(TPersistent* source) {
 // ---- AssignTo -----------------------------------------------------------------------------------
 
 void TBitmap32::PrepareDeviceBitmap(TBitmap& bitmap) const {
+    bitmap.SetSize(0, 0);  // so that the change of depth does not convert the old pixels
     bitmap.SetBitsPerPixel(32);
     bitmap.ClearBitFields();
+    bitmap.SetColorTable({});
     bitmap.SetSize(width_, height_);
     if (IsEmpty()) return;
     // A 32-bit row has no padding, so the device bitmap's rows are exactly the buffer's rows.

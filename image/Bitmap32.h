@@ -38,8 +38,7 @@ inline constexpr const char* kSrcRectInvalid = "Source rectangle is invalid";
 class TBitmap32 : public TCustomMap {
 public:
     TBitmap32() = default;
-    // Opens an update that is never closed, takes the lock and releases the pixels through
-    // SetSize (0, 0), which still calls OnResize: an owner that dies first clears its callbacks.
+    // Releases the pixels under the lock and notifies nobody (not even OnResize).
     ~TBitmap32() override;
     const char* ClassName() const override { return "TBitmap32"; }
 
