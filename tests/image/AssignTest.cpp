@@ -225,16 +225,22 @@ TEST(Assign, TheClipboardGivesItsPicture) {
     TBitmap32 buffer;
     EventLog log;
     log.Bind(buffer);
-    try {
-        buffer.Assign(&clipboard);
-    } catch (const EConvertError& e) {
-        if (std::string(e.what()) == "Cannot assign a TMemoryClipboard to a TPicture")
-            GTEST_SKIP() << "the picture container cannot take the clipboard's picture yet";
-        throw;
-    }
+    buffer.Assign(&clipboard);
     EXPECT_EQ(PixelsOf(buffer), (std::vector<TColor32>{0xFF030201, 0xFF060504}));
     EXPECT_EQ(log.Take(), (Events{"changing", "resize", "change"}));
-    EXPECT_FALSE(clipboard.IsOpen());
+    EXPECT_EQ(clipboard.OpenCount, clipboard.CloseCount);
+
+    // No picture on the clipboard: the clipboard's error, the buffer as it was, notified once.
+    TMemoryClipboard nothing;
+    try {
+        buffer.Assign(&nothing);
+        FAIL();
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "Invalid clipboard format");
+    }
+    EXPECT_EQ(PixelsOf(buffer), (std::vector<TColor32>{0xFF030201, 0xFF060504}));
+    EXPECT_EQ(log.Take(), (Events{"changing", "change"}));
+    EXPECT_EQ(nothing.OpenCount, nothing.CloseCount);
 }
 
 TEST(Assign, OtherSourcesPutThemselvesInOrFailWithTheConversionError) {
