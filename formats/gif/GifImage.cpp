@@ -31,7 +31,8 @@ void TGIFColorMap::Clear() {
 }
 
 void TGIFColorMap::SetCapacity(int count) {
-    count = std::clamp(count, 0, 256);
+    if (count <= 0) return;
+    count = std::min(count, 256);
     const int capacity = count <= 16 ? 16 : std::min(256, (count + 31) / 32 * 32);
     if (capacity > Capacity()) colors_.resize(static_cast<size_t>(capacity));
 }

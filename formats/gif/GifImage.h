@@ -324,8 +324,9 @@ public:
     void LoadFromStream(TStream& stream) override;
 
     // ---- painting (GifPainter.cpp) ---------------------------------------------------------------
-    // The frame rendered into an 8-bit device bitmap (made on first need and cached).
-    TBitmap& Bitmap();
+    // The frame rendered into an 8-bit device bitmap (made on first need and cached); null when a
+    // progress handler aborted the rendering.
+    TBitmap* Bitmap();
     bool HasBitmap() const { return bitmap_ != nullptr; }
     // The transparency mask: one bit per pixel (1 = transparent), rows padded to 16 bits, most
     // significant bit first; empty when the frame has no mask.
@@ -344,6 +345,7 @@ private:
     friend class TGIFImage;
     void SetSize(int width, int height);
     void RaiseLogicalScreen();
+    void LoadImageData(TStream& stream);
     void Render();
 
     std::vector<uint8_t> data_;
@@ -626,6 +628,8 @@ private:
     bool hasPalette_ = false;
     bool drawing_ = false;
     bool paletteLookup_ = false;
+    // What is left, during a load, of the memory that fill pixels not proved by data may take.
+    unsigned long long unprovenFill_ = 0;
 };
 
 // Registers TGIFImage with TPicture as "GIF" ("GIF Image"), registers the "GIF Image" clipboard

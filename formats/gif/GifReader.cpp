@@ -1,0 +1,396 @@
+// Reading a GIF87a or GIF89a stream into the model: the header, the block loop over frames and
+// their extensions, the image descriptors and colour tables, the frame data through the LZW
+// decoder, and the trailer. Every read is bounded by the stream; sizes are checked before memory
+// is taken.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "formats/gif/GifImage.h"
+#include "formats/gif/LzwDecoder.h"
+#include "platform/Errors.h"
+#include "platform/Stream.h"
+
+namespace nox {
+
+namespace {
+
+constexpr uint8_t kExtensionIntroducer = 0x21;
+constexpr uint8_t kImageSeparator = 0x2C;
+constexpr uint8_t kTrailer = 0x3B;
+
+// Fill pixels that no decoded data proves (frames whose data stops early) may take at most this
+// much memory per load, so that a tiny file declaring huge frames cannot take gigabytes.
+constexpr unsigned long long kUnprovenFillBudget = 128ull << 20;
+
+// One byte, or -1 at the end of the stream.
+int ReadByte(TStream& stream) {
+    uint8_t b;
+    return stream.Read(&b, 1) == 1 ? b : -1;
+}
+
+// Exact read: "Premature end of data" when the bytes are not all there.
+void ReadExact(TStream& stream, void* buffer, size_t count) {
+    if (stream.Read(buffer, count) != count) throw GIFException(gifmsg::kPrematureEnd);
+}
+
+uint8_t ReadExactByte(TStream& stream) {
+    uint8_t b;
+    ReadExact(stream, &b, 1);
+    return b;
+}
+
+uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
+void StepBack(TStream& stream) { stream.Seek(-1, TSeekOrigin::soCurrent); }
+
+bool IsGIFSignature(const uint8_t* p) {
+    return std::toupper(p[0]) == 'G' && std::toupper(p[1]) == 'I' && std::toupper(p[2]) == 'F';
+}
+
+// Text lines: data sub-blocks until a size byte of 0; the end of the stream ends them quietly.
+void ReadTextLines(TStream& stream, std::vector<std::string>& lines) {
+    for (int size = ReadByte(stream); size > 0; size = ReadByte(stream)) {
+        std::string line(static_cast<size_t>(size), '\0');
+        ReadExact(stream, line.data(), line.size());
+        lines.push_back(std::move(line));
+    }
+}
+
+// The rows of a frame in the order an interlaced frame gives them: rows 0, 8, 16, ...; then
+// 4, 12, ...; then 2, 6, ...; then 1, 3, 5, ....
+std::vector<uint32_t> InterlacedRowOrder(uint32_t height) {
+    std::vector<uint32_t> order;
+    order.reserve(height);
+    uint32_t row = 0, step = 8;
+    bool firstPass = true;
+    while (order.size() < height) {
+        order.push_back(row);
+        row += step;
+        while (row >= height && order.size() < height) {
+            if (!firstPass) step /= 2;
+            firstPass = false;
+            row = step / 2;
+        }
+    }
+    return order;
+}
+
+// The class that really reads the extension whose label the stream stands at.
+const TGIFExtensionClass* ResolveExtensionClass(TStream& stream) {
+    const int64_t position = stream.Position();
+    // A stream that ends before the label is short, not of an unknown kind.
+    const uint8_t label = ReadExactByte(stream);
+    const TGIFExtensionClass* found = TExtensionList::Instance().Find(label);
+    // The walk ends when a class answers itself; the registry's classes do within two steps.
+    for (int steps = 0; found && found->Resolve && steps < 16; ++steps) {
+        stream.SetPosition(position);
+        const TGIFExtensionClass* next = found->Resolve(stream);
+        if (next == found) break;
+        found = next;
+    }
+    stream.SetPosition(position);
+    return found;
+}
+
+}  // namespace
+
+// ---- TGIFImage ----------------------------------------------------------------------------------
+
+void TGIFImage::LoadFromStream(TStream& stream) {
+    Progress(TProgressStage::psStarting, 0, gifmsg::kLoading);
+    Clear();
+    unprovenFill_ = kUnprovenFillBudget;
+    const int64_t start = stream.Position();
+    try {
+        Header.LoadFromStream(stream);
+        Images.LoadFromStream(stream);
+        TGIFTrailer(this).LoadFromStream(stream);
+    } catch (...) {
+        stream.SetPosition(start);
+        Progress(TProgressStage::psEnding, 0, gifmsg::kLoading);
+        throw;
+    }
+    Progress(TProgressStage::psEnding, 100, gifmsg::kLoading);
+}
+
+// ---- header and trailer -------------------------------------------------------------------------
+
+void TGIFHeader::LoadFromStream(TStream& stream) {
+    const int64_t start = stream.Position();
+    uint8_t bytes[6];
+    ReadExact(stream, bytes, 6);
+    if (!IsGIFSignature(bytes)) {
+        // Some files carry a 4-byte prefix before the signature.
+        stream.SetPosition(start + 4);
+        ReadExact(stream, bytes, 6);
+        if (!IsGIFSignature(bytes)) throw GIFException(gifmsg::kInvalidSignature);
+    }
+    std::memcpy(Signature.data(), bytes, 6);
+
+    uint8_t lsd[7];
+    ReadExact(stream, lsd, 7);
+    Descriptor.ScreenWidth = Word(lsd);
+    Descriptor.ScreenHeight = Word(lsd + 2);
+    Descriptor.PackedFields = lsd[4];
+    Descriptor.BackgroundColorIndex = lsd[5];
+    Descriptor.AspectRatio = lsd[6];
+
+    if (Descriptor.PackedFields & 0x80)
+        ColorMap.LoadFromStream(stream, 2 << (Descriptor.PackedFields & 0x07));
+    else
+        ColorMap.Clear();
+}
+
+void TGIFTrailer::LoadFromStream(TStream& stream) {
+    const int b = ReadByte(stream);
+    if (b >= 0 && b != kTrailer) Warning(gsWarning, gifmsg::kInvalidTrailer);
+}
+
+// ---- the block loop -----------------------------------------------------------------------------
+
+void TGIFImageList::LoadFromStream(TStream& stream) {
+    TGIFImage* image = Image();
+    auto nextBlock = [&stream] {
+        int b;
+        do b = ReadByte(stream);
+        while (b == 0);
+        return b;
+    };
+    int b = nextBlock();
+    while (b >= 0 && b != kTrailer) {
+        StepBack(stream);
+        if (b != kExtensionIntroducer && b != kImageSeparator) {
+            image->Warning(nullptr, gsWarning, gifmsg::kUnknownBlock);
+            return;
+        }
+        auto frame = std::make_unique<TGIFSubImage>(image);
+        frame->LoadFromStream(stream);
+        Add(std::move(frame));
+        const int64_t size = stream.Size();
+        image->Progress(TProgressStage::psRunning, size > 0 ? static_cast<int>(stream.Position() * 100 / size) : 0,
+                        gifmsg::kLoading);
+        b = nextBlock();
+    }
+    if (b == kTrailer) StepBack(stream);
+}
+
+// ---- frames -------------------------------------------------------------------------------------
+
+void TGIFSubImage::LoadFromStream(TStream& stream) {
+    Clear();
+    Extensions.LoadFromStream(stream);
+
+    // Extensions right before the trailer (or the end) make a frame without image data.
+    const int next = ReadByte(stream);
+    if (next < 0) return;
+    StepBack(stream);
+    if (next == kTrailer || next == 0x00) return;
+
+    uint8_t d[10];
+    ReadExact(stream, d, 10);
+    Descriptor.Separator = d[0];
+    Descriptor.Left = Word(d + 1);
+    Descriptor.Top = Word(d + 3);
+    Descriptor.Width = Word(d + 5);
+    Descriptor.Height = Word(d + 7);
+    Descriptor.PackedFields = d[9];
+    if (Descriptor.Width == 0 || Descriptor.Height == 0) {
+        Descriptor.Width = static_cast<uint16_t>(image_->Header.Width());
+        Descriptor.Height = static_cast<uint16_t>(image_->Header.Height());
+        Warning(gsWarning, gifmsg::kImageExceedsScreen);
+    }
+
+    if (Descriptor.PackedFields & 0x80) ColorMap.LoadFromStream(stream, 2 << (Descriptor.PackedFields & 0x07));
+
+    LoadImageData(stream);
+
+    if (RenderOnLoad) Bitmap();
+}
+
+void TGIFSubImage::LoadImageData(TStream& stream) {
+    const size_t width = Descriptor.Width, height = Descriptor.Height;
+    const unsigned long long pixels = static_cast<unsigned long long>(width) * height;
+    CheckAllocationSize(pixels);
+    const int transparentIndex = TransparentIndex();
+    const uint8_t fill = transparentIndex >= 0 ? static_cast<uint8_t>(transparentIndex) : 0;
+
+    // The code stream: every data sub-block up to the size byte 0, so that the stream ends up
+    // right after the frame whatever the codes say.
+    std::vector<uint8_t> codes;
+    const int minCodeSize = ReadByte(stream);
+    if (minCodeSize >= 0) {
+        const int64_t remaining = stream.Remaining();
+        codes.reserve(static_cast<size_t>(std::clamp<int64_t>(remaining, 0, 1 << 24)));
+        for (int size = ReadByte(stream); size > 0; size = ReadByte(stream)) {
+            const size_t old = codes.size();
+            codes.resize(old + static_cast<size_t>(size));
+            const size_t got = stream.Read(codes.data() + old, static_cast<size_t>(size));
+            if (got < static_cast<size_t>(size)) {
+                Warning(gsWarning, gifmsg::kPrematureEnd);
+                codes.resize(old + got);
+                break;
+            }
+        }
+    }
+
+    // Memory for indices grows with the decoded data; only then is the rest filled.
+    std::vector<uint8_t> decoded;
+    size_t produced = 0;
+    if (minCodeSize >= 0 && pixels > 0) {
+        decoded.reserve(static_cast<size_t>(std::min<unsigned long long>(pixels, MaxLZWPixels(codes.size()))));
+        const TLZWResult result = DecodeLZW(codes, minCodeSize, static_cast<size_t>(pixels), decoded);
+        if (result.Underrun) Warning(gsWarning, gifmsg::kBitBufferUnderrun);
+        produced = result.Pixels;
+    }
+    const unsigned long long unproven = pixels - produced;
+    if (unproven > image_->unprovenFill_) throw GIFException(gifmsg::kPrematureEnd);
+    image_->unprovenFill_ -= unproven;
+
+    try {
+        if (!Interlaced()) {
+            decoded.resize(static_cast<size_t>(pixels), fill);
+            data_ = std::move(decoded);
+        } else {
+            std::vector<uint8_t> rows(static_cast<size_t>(pixels), fill);
+            const std::vector<uint32_t> order = InterlacedRowOrder(static_cast<uint32_t>(height));
+            for (size_t i = 0; i * width < produced; ++i) {
+                const size_t n = std::min(width, produced - i * width);
+                std::memcpy(rows.data() + order[i] * width, decoded.data() + i * width, n);
+            }
+            data_ = std::move(rows);
+        }
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory(msg::kOutOfMemory);
+    }
+}
+
+// ---- extensions ---------------------------------------------------------------------------------
+
+void TGIFExtensionList::LoadFromStream(TStream& stream) {
+    int b = ReadByte(stream);
+    if (b < 0) return;
+    while (b != kImageSeparator && b != kTrailer) {
+        if (b != kExtensionIntroducer) {
+            Frame()->Warning(gsWarning, gifmsg::kInvalidIntroducer);
+            break;
+        }
+        const TGIFExtensionClass* extensionClass = ResolveExtensionClass(stream);
+        if (!extensionClass) throw GIFException(gifmsg::kUnknownExtension);
+        StepBack(stream);
+        std::unique_ptr<TGIFExtension> extension = extensionClass->Create(Frame());
+        extension->LoadFromStream(stream);
+        Add(std::move(extension));
+        b = ReadByte(stream);
+        if (b < 0) return;
+    }
+    StepBack(stream);
+}
+
+void TGIFExtension::LoadFromStream(TStream& stream) {
+    uint8_t head[2];
+    ReadExact(stream, head, 2);
+    if (head[0] != kExtensionIntroducer) throw GIFException(gifmsg::kInvalidIntroducer);
+    if (head[1] != Label()) throw GIFException(gifmsg::kExtensionMismatch);
+    LoadBody(stream);
+}
+
+void TGIFGraphicControlExtension::LoadBody(TStream& stream) {
+    uint8_t b[6] = {Body.BlockSize,
+                    Body.PackedFields,
+                    static_cast<uint8_t>(Body.DelayTime),
+                    static_cast<uint8_t>(Body.DelayTime >> 8),
+                    Body.TransparentColorIndex,
+                    Body.Terminator};
+    if (stream.Read(b, 6) != 6) Warning(gsWarning, gifmsg::kPrematureEnd);
+    Body.BlockSize = b[0];
+    Body.PackedFields = b[1];
+    Body.DelayTime = Word(b + 2);
+    Body.TransparentColorIndex = b[4];
+    Body.Terminator = b[5];
+    if (Transparent() && Frame()) Frame()->SetTransparent(true);
+}
+
+void TGIFTextExtension::LoadBody(TStream& stream) {
+    uint8_t b[13];
+    ReadExact(stream, b, 13);
+    Body.BlockSize = b[0];
+    Body.Left = Word(b + 1);
+    Body.Top = Word(b + 3);
+    Body.Width = Word(b + 5);
+    Body.Height = Word(b + 7);
+    Body.CellWidth = b[9];
+    Body.CellHeight = b[10];
+    Body.TextFGColorIndex = b[11];
+    Body.TextBGColorIndex = b[12];
+    ReadTextLines(stream, Text);
+}
+
+void TGIFCommentExtension::LoadBody(TStream& stream) { ReadTextLines(stream, Text); }
+
+const TGIFExtensionClass* TGIFApplicationExtension::ResolveClass(TStream& stream) {
+    ReadByte(stream);  // the label
+    const int blockSize = ReadByte(stream);
+    std::array<uint8_t, 11> identifier{};
+    if (blockSize == 10) {
+        if (stream.Read(identifier.data(), 10) == 10) return &GIFUnknownAppExtensionClass;
+    } else if (blockSize >= 11) {
+        if (stream.Read(identifier.data(), 11) == 11) {
+            const TGIFExtensionClass* registered = TAppExtensionList::Instance().Find(identifier);
+            // An unregistered identifier keeps its data sub-blocks as they are.
+            return registered ? registered : &GIFUnknownAppExtensionClass;
+        }
+    }
+    return &GIFApplicationExtensionClass;
+}
+
+void TGIFApplicationExtension::LoadBody(TStream& stream) {
+    BlockSize = ReadExactByte(stream);
+    if (BlockSize == 10) {
+        // The 10-byte form: the data sub-blocks begin right after the 10 bytes.
+        Identifier.fill(0);
+        ReadExact(stream, Identifier.data(), 11);
+        StepBack(stream);
+    } else if (BlockSize < 10) {
+        throw GIFException(gifmsg::kAppExtBlockSize);
+    } else {
+        ReadExact(stream, Identifier.data(), 11);
+        uint8_t skipped[255];
+        ReadExact(stream, skipped, static_cast<size_t>(BlockSize - 11));
+    }
+    LoadData(stream);
+}
+
+void TGIFApplicationExtension::LoadData(TStream&) {}
+
+void TGIFUnknownAppExtension::LoadData(TStream& stream) {
+    for (int size = ReadByte(stream); size > 0; size = ReadByte(stream)) {
+        TGIFBlock block;
+        block.Data.resize(static_cast<size_t>(size));
+        ReadExact(stream, block.Data.data(), block.Data.size());
+        Blocks.push_back(std::move(block));
+    }
+}
+
+void TGIFAppExtNSLoop::LoadData(TStream& stream) {
+    for (int size = ReadByte(stream); size > 0; size = ReadByte(stream)) {
+        uint8_t block[255];
+        ReadExact(stream, block, static_cast<size_t>(size));
+        const int fields = size - 1;  // after the sub-block identifier
+        switch (block[0] & 0x07) {
+            case 1:
+                if (fields < 2) throw GIFException(gifmsg::kInvalidData);
+                Loops = Word(block + 1);
+                break;
+            case 2:
+                if (fields < 4) throw GIFException(gifmsg::kInvalidData);
+                BufferSize = static_cast<uint32_t>(block[1] | (block[2] << 8) | (block[3] << 16)) |
+                             (static_cast<uint32_t>(block[4]) << 24);
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+}  // namespace nox
