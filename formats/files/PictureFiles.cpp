@@ -2,10 +2,13 @@
 // handing the work to that format's picture class.
 #include "formats/files/PictureFiles.h"
 
+#include <algorithm>
 #include <cctype>
 #include <mutex>
 
 #include "formats/bmp/Bmp.h"
+#include "formats/gif/GifImage.h"
+#include "formats/jpeg/JpegImage.h"
 #include "platform/Errors.h"
 #include "platform/Picture.h"
 
@@ -49,6 +52,8 @@ void RegisterPictureFormats() {
     static std::once_flag once;
     std::call_once(once, [] {
         RegisterBmpFormat();
+        RegisterJpegFormat();
+        RegisterGIFFormat();
     });
 }
 
@@ -62,9 +67,20 @@ bool ReadPictureFile(const std::string& path, TBitmap32& pane) {
             pane.Assign(&picture);
             return true;
         }
-        case TPictureFormat::pfJPEG:
-        case TPictureFormat::pfGIF:
-            UnknownExtension(path);
+        case TPictureFormat::pfJPEG: {
+            // Only the header is read here; the pane's Assign draws the picture, which decodes it.
+            TJPEGImage jpeg;
+            jpeg.LoadFromFile(path);
+            pane.Assign(&jpeg);
+            return true;
+        }
+        case TPictureFormat::pfGIF: {
+            // The pane takes the logical screen's size and the GIF paints its first frame into it.
+            TGIFImage gif;
+            gif.LoadFromFile(path);
+            pane.Assign(&gif);
+            return true;
+        }
         case TPictureFormat::pfNone:
             break;
     }
@@ -73,7 +89,6 @@ bool ReadPictureFile(const std::string& path, TBitmap32& pane) {
 
 void WritePictureFile(const std::string& path, TBitmap32& pane, TPictureFormat format, int quality) {
     RegisterPictureFormats();
-    (void)quality;
     switch (format) {
         case TPictureFormat::pfBMP: {
             // The container holds the pane as a 32-bit device bitmap and writes it as BMP through
@@ -83,7 +98,17 @@ void WritePictureFile(const std::string& path, TBitmap32& pane, TPictureFormat f
             picture.SaveToFile(path);
             return;
         }
-        case TPictureFormat::pfJPEG:
+        case TPictureFormat::pfJPEG: {
+            // The container holds the pane as a 32-bit device bitmap; the JPEG picture takes it
+            // over and encodes it as it writes the file.
+            TPicture picture;
+            pane.AssignTo(picture);
+            TJPEGImage jpeg;
+            jpeg.SetCompressionQuality(static_cast<uint8_t>(std::clamp(quality, 0, 100)));
+            jpeg.Assign(&picture.Bitmap());
+            jpeg.SaveToFile(path);
+            return;
+        }
         case TPictureFormat::pfGIF:
         case TPictureFormat::pfNone:
             UnknownExtension(path);
