@@ -70,8 +70,13 @@ inline constexpr const char* kOSError = "Win32 Error.  Code: %d.\n%s";
 // last character sorts after the full stop (so "…valid" gets one, "…(.jpg)" keeps its bracket).
 std::string ErrorBoxText(std::string_view message);
 
-// Throws EOutOfMemory when `bytes` cannot be a single allocation on this machine. Every reader
-// calls it with its 64-bit size before allocating pixel memory.
+// The largest single allocation of pixel memory: 1 GiB, a 16384 x 16384 picture at 32 bits per
+// pixel. A file of a few bytes can declare any size; this cap keeps such a file from making the
+// program allocate and fill gigabytes before its data turn out to be missing.
+inline constexpr unsigned long long kMaxAllocationSize = 1ULL << 30;
+
+// Throws EOutOfMemory when `bytes` is above kMaxAllocationSize or cannot be a single allocation
+// on this machine. Every reader calls it with its 64-bit size before allocating pixel memory.
 void CheckAllocationSize(unsigned long long bytes);
 
 }  // namespace nox
