@@ -1,0 +1,161 @@
+// The GIF image-data coders: the sub-block writer (TGIFWriter), the string table of the LZW
+// encoder (THashTable), the code packer, the LZW encoder and the run-length encoder, which also
+// produces a valid LZW code stream.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/Stream.h"
+
+namespace nox {
+
+// A stream of the GIF unit that can only be written: reading and seeking fail with
+// GIFException "Invalid stream operation".
+class TGIFStream : public TStream {
+public:
+    size_t Read(void* buffer, size_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override;
+};
+
+// Gathers bytes into data sub-blocks: each 255 bytes become the size byte 255 and the bytes;
+// Flush adds what is pending as a last, shorter sub-block (never one of size 0). Finished
+// sub-blocks are handed to the stream in batches, since a file stream writes unbuffered.
+class TGIFWriter final : public TGIFStream {
+public:
+    explicit TGIFWriter(TStream& out) : out_(out) { staged_.reserve(kBatch + 256); }
+
+    size_t Write(const void* buffer, size_t count) override;
+    void Put(uint8_t byte) {
+        block_[1 + pending_] = byte;
+        if (++pending_ == 255) WriteBlock();
+    }
+    // Writes the last sub-block and everything gathered.
+    void Flush();
+
+private:
+    static constexpr size_t kBatch = 64 * 256;
+    void WriteBlock();
+
+    TStream& out_;
+    std::array<uint8_t, 256> block_{};  // size byte, then up to 255 bytes
+    size_t pending_ = 0;
+    std::vector<uint8_t> staged_;       // finished sub-blocks not yet written
+};
+
+// The LZW encoder's string table: 8009 slots of key x 4096 + code, all bits set when empty. The
+// first slot tried is (key xor (key >> 4)) mod 8009, the next one twice the current mod 8009
+// (from slot 0: slot 8008). At most 3837 strings are ever entered, so a probe always finds either
+// its key or a free slot.
+class THashTable {
+public:
+    static constexpr int kSize = 8009;
+    THashTable() { Clear(); }
+    void Clear() { slots_.fill(0xFFFFFFFFu); }
+
+    // The code of `key`, or -1 with `slot` set to the free slot where it would go.
+    int Find(uint32_t key, int& slot) const {
+        int s = static_cast<int>((key ^ (key >> 4)) % kSize);
+        for (;;) {
+            const uint32_t v = slots_[static_cast<size_t>(s)];
+            if (v >= 0xFFFFF000u) {
+                slot = s;
+                return -1;
+            }
+            if ((v >> 12) == key) return static_cast<int>(v & 0xFFF);
+            s = s == 0 ? kSize - 1 : (s - (kSize - s) < 0 ? s - (kSize - s) + kSize : s - (kSize - s));
+        }
+    }
+    void Insert(int slot, uint32_t key, int code) {
+        slots_[static_cast<size_t>(slot)] = (key << 12) | static_cast<uint32_t>(code);
+    }
+
+private:
+    std::array<uint32_t, kSize> slots_;
+};
+
+// Packs codes least significant bit first at the current width and follows the GIF width rule:
+// after a clear code the width returns to m + 1; otherwise it grows by one when the next free
+// code exceeds the largest code of the width, stopping at 12 bits.
+class TCodeWriter {
+public:
+    TCodeWriter(TGIFWriter& out, int minCodeSize);
+
+    int ClearCode() const { return clear_; }
+    int EndCode() const { return clear_ + 1; }
+    int FirstFreeCode() const { return clear_ + 2; }
+    int Width() const { return width_; }
+
+    // Writes `code`, then applies the width rule for `nextFree`, the encoder's next free code.
+    void Write(int code, int nextFree) {
+        accumulator_ |= static_cast<uint64_t>(code) << bits_;
+        bits_ += width_;
+        while (bits_ >= 8) {
+            out_.Put(static_cast<uint8_t>(accumulator_));
+            accumulator_ >>= 8;
+            bits_ -= 8;
+        }
+        if (code == clear_) {
+            width_ = minCodeSize_ + 1;
+            maxCode_ = (1 << width_) - 1;
+        } else if (nextFree > maxCode_) {
+            ++width_;
+            maxCode_ = width_ >= 12 ? 4096 : (1 << width_) - 1;
+        }
+    }
+    // Writes the bits still pending as a last byte (its high bits 0).
+    void Flush();
+
+private:
+    TGIFWriter& out_;
+    int minCodeSize_;
+    int clear_;
+    int width_;
+    int maxCode_;
+    uint64_t accumulator_ = 0;
+    int bits_ = 0;
+};
+
+// The code stream of a frame's pixels (without the end code, which the caller writes).
+class TGIFEncoder {
+public:
+    virtual ~TGIFEncoder() = default;
+    // Codes `pixels`, each of which must be below `colors` (else GIFException "Color not in color
+    // table"). Returns the next free code for the end code's width rule.
+    virtual int Compress(TCodeWriter& codes, std::span<const uint8_t> pixels, int colors) = 0;
+};
+
+// LZW with the 8009-slot string table; the table is cleared when the next free code would be
+// 4095, so codes never pass 12 bits.
+class TLZWEncoder final : public TGIFEncoder {
+public:
+    int Compress(TCodeWriter& codes, std::span<const uint8_t> pixels, int colors) override;
+
+private:
+    THashTable table_;
+};
+
+// Codes runs of equal pixels without a string table: a run of p is sent as the strings p, pp,
+// ppp, ... (each code the decoder's next free one, which it builds from the previous string and
+// its first pixel), then the longest string made so far that fits what is left.
+class TRLEEncoder final : public TGIFEncoder {
+public:
+    int Compress(TCodeWriter& codes, std::span<const uint8_t> pixels, int colors) override;
+};
+
+namespace gifmsg {
+inline constexpr const char* kInvalidStreamOperation = "Invalid stream operation";
+inline constexpr const char* kColorNotInTable = "Color not in color table";
+}  // namespace gifmsg
+
+// Writes a frame's image data: the minimum code size (at least 2) directly to `out`, the code
+// stream of `pixels` (clear code, codes, end code) in data sub-blocks, and the block terminator 0.
+// `compression` 1 selects the run-length encoder, any other value LZW. `pixels` empty writes only
+// the end code.
+void WriteImageData(TStream& out, int bitsPerPixel, int colors, std::span<const uint8_t> pixels, int compression);
+
+}  // namespace nox
