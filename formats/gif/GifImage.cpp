@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "platform/Clipboard.h"
 #include "platform/Errors.h"
@@ -319,8 +320,11 @@ void TGIFImage::Assign(TPersistent* source) {
 // ---- registration -------------------------------------------------------------------------------
 
 unsigned RegisterGIFFormat(int displayBitsPerPixel) {
-    TPicture::RegisterFileFormat("gif", gifmsg::kGIFImage, [] { return std::make_unique<TGIFImage>(); });
-    gClipboardFormat = RegisterClipboardFormat(gifmsg::kGIFImage);
+    static std::once_flag once;
+    std::call_once(once, [] {
+        TPicture::RegisterFileFormat("gif", gifmsg::kGIFImage, [] { return std::make_unique<TGIFImage>(); });
+        gClipboardFormat = RegisterClipboardFormat(gifmsg::kGIFImage);
+    });
     PaletteDisplay = displayBitsPerPixel <= 8;
     return gClipboardFormat;
 }

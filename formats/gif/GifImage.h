@@ -634,7 +634,8 @@ private:
 
 // Registers TGIFImage with TPicture as "GIF" ("GIF Image"), registers the "GIF Image" clipboard
 // format and makes the display check (bitsPerPixel x planes of the screen; 8 or fewer sets
-// PaletteDisplay). Returns the clipboard format's number.
+// PaletteDisplay). The registrations are made once; the display check each time. Returns the
+// clipboard format's number.
 unsigned RegisterGIFFormat(int displayBitsPerPixel = 32);
 // The "GIF Image" clipboard format's number (0 before registration).
 unsigned CF_GIF();

@@ -76,8 +76,8 @@ TBitmap* TGIFSubImage::Bitmap() {
 }
 
 void TGIFSubImage::Render() {
-    image_->Progress(TProgressStage::psStarting, 0, gifmsg::kRendering);
     try {
+        image_->Progress(TProgressStage::psStarting, 0, gifmsg::kRendering);
         std::vector<TRGBQuad> table = Palette();
         table.resize(256, TRGBQuad{});  // black up to 256: an index beyond the palette shows black
 

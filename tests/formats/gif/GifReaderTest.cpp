@@ -493,10 +493,12 @@ TEST(GifReader, HugeFramesInTinyFiles) {
         bool trailer = true;
     };
     const Case cases[] = {
-        // 65535 x 65535 declared, a few bytes of codes: the fill could never be proved.
-        {"no codes", 65535, 65535, {8, 0}, "Premature end of data"},
-        {"no data at all", 65535, 65535, {}, "Premature end of data", false},
-        {"one sub-block", 40000, 40000, {2, 2, 0x4C, 0x5C, 0}, "Premature end of data"},
+        // Beyond what one allocation may take: refused before anything is allocated.
+        {"65535 x 65535, no codes", 65535, 65535, {8, 0}, "Out of memory"},
+        {"65535 x 65535, no data at all", 65535, 65535, {}, "Out of memory", false},
+        // Within it, but the few bytes of codes could never prove the fill.
+        {"one sub-block", 30000, 30000, {2, 2, 0x4C, 0x5C, 0}, "Premature end of data"},
+        {"no codes", 16384, 16384, {2, 0}, "Premature end of data"},
         // Up to the budget the fill is accepted.
         {"4096 x 4096 of fill", 4096, 4096, {2, 0}, ""},
     };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "formats/gif/GifImage.h"
+#include "platform/Errors.h"
 #include "platform/Stream.h"
 
 namespace nox::giftest {
@@ -186,12 +187,12 @@ struct Loaded {
     }
 };
 
-// The message of the GIFException that loading `bytes` raises, or "" when it loads.
+// The message of the error that loading `bytes` raises, or "" when it loads.
 inline std::string LoadError(std::span<const uint8_t> bytes) {
     Loaded loaded;
     try {
         loaded.Load(bytes);
-    } catch (const GIFException& e) {
+    } catch (const Exception& e) {
         return e.Message();
     }
     return "";
