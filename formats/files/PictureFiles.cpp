@@ -8,6 +8,7 @@
 
 #include "formats/bmp/Bmp.h"
 #include "formats/gif/GifImage.h"
+#include "formats/gif/GifWriter.h"
 #include "formats/jpeg/JpegImage.h"
 #include "platform/Errors.h"
 #include "platform/Picture.h"
@@ -54,6 +55,7 @@ void RegisterPictureFormats() {
         RegisterBmpFormat();
         RegisterJpegFormat();
         RegisterGIFFormat();
+        InstallGIFWriter();
     });
 }
 
@@ -109,7 +111,16 @@ void WritePictureFile(const std::string& path, TBitmap32& pane, TPictureFormat f
             jpeg.SaveToFile(path);
             return;
         }
-        case TPictureFormat::pfGIF:
+        case TPictureFormat::pfGIF: {
+            // The container holds the pane as a 32-bit device bitmap; the GIF picture takes it as
+            // one frame reduced to the 216-colour palette and writes itself to the file.
+            TPicture picture;
+            pane.AssignTo(picture);
+            TGIFImage gif;
+            gif.Assign(&picture.Bitmap());
+            gif.SaveToFile(path);
+            return;
+        }
         case TPictureFormat::pfNone:
             UnknownExtension(path);
     }
