@@ -7,27 +7,8 @@
 
 using namespace nox;
 
-namespace {
-
-uint32_t Get32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
-
-// The pixels the file's information header declares (0 when the header is cut short). Pictures
-// are refused above a 1 GiB cap, but a file of a few bytes may still declare hundreds of
-// megapixels below it; filling those takes seconds and would drown the search, so the fuzzer
-// leaves pictures above kFuzzMaxPixels alone (the regression test reads such files instead).
-uint64_t DeclaredPixels(const uint8_t* data, size_t size) {
-    if (size < 26) return 0;
-    if (Get32(data + 14) == 12) return uint64_t(data[18] | data[19] << 8) * uint64_t(data[20] | data[21] << 8);
-    const int64_t width = int32_t(Get32(data + 18)), height = int32_t(Get32(data + 22));
-    return uint64_t(width < 0 ? -width : width) * uint64_t(height < 0 ? -height : height);
-}
-
-constexpr uint64_t kFuzzMaxPixels = uint64_t{1} << 22;
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (DeclaredPixels(data, size) > kFuzzMaxPixels) return 0;
+    if (fuzz::DeclaredPixels("bmp", data, size) > fuzz::kMaxFuzzPixels) return 0;
     TMemoryStream in = fuzz::View(data, size);
     TBitmap bitmap;
     if (!fuzz::Expect({"EInvalidGraphic", "EReadError", "EOutOfMemory"}, [&] { ReadBmp(bitmap, in); })) return 0;

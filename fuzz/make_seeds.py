@@ -121,6 +121,126 @@ def bmp_seeds():
     write("bmp", "bad-magic.bmp", b"MB" + good[2:])
 
 
+# ---- GIF ------------------------------------------------------------------------------------------
+
+def lzw(indices, min_code_size):
+    """A plain GIF LZW coder: returns the code stream's bytes (clear first, end last)."""
+    clear, end = 1 << min_code_size, (1 << min_code_size) + 1
+    width, next_code, table = min_code_size + 1, end + 1, {}
+    bits, nbits, out = 0, 0, bytearray()
+
+    def emit(code):
+        nonlocal bits, nbits
+        bits |= code << nbits
+        nbits += width
+        while nbits >= 8:
+            out.append(bits & 0xFF)
+            bits >>= 8
+            nbits -= 8
+
+    emit(clear)
+    prefix = None
+    for k in indices:
+        if prefix is None:
+            prefix = k
+            continue
+        if (prefix, k) in table:
+            prefix = table[(prefix, k)]
+            continue
+        emit(prefix)
+        if next_code < 4096:
+            table[(prefix, k)] = next_code
+            next_code += 1
+            if next_code > (1 << width) and width < 12:
+                width += 1
+        else:
+            emit(clear)
+            table, next_code, width = {}, end + 1, min_code_size + 1
+        prefix = k
+    if prefix is not None:
+        emit(prefix)
+    emit(end)
+    if nbits:
+        out.append(bits & 0xFF)
+    return bytes(out)
+
+
+def sub_blocks(data):
+    out = b"".join(bytes([len(data[i:i + 255])]) + data[i:i + 255] for i in range(0, len(data), 255))
+    return out + b"\0"
+
+
+def gif_frame(left, top, w, h, indices, min_code_size=2, local=None, interlaced=False, code=None):
+    packed = (0x80 | (len(local).bit_length() - 2) if local else 0) | (0x40 if interlaced else 0)
+    table = b"".join(bytes(c) for c in local) if local else b""
+    data = lzw(indices, min_code_size) if code is None else code
+    return (b"," + struct.pack("<HHHHB", left, top, w, h, packed) + table + bytes([min_code_size]) +
+            sub_blocks(data))
+
+
+def gif(w, h, blocks, table=((0, 0, 0), (255, 255, 255), (255, 0, 0), (0, 0, 255)), version=b"89a",
+        trailer=True, background=0):
+    packed = (0x80 | 0x10 | (len(table).bit_length() - 2)) if table else 0
+    head = b"GIF" + version + struct.pack("<HHBBB", w, h, packed, background, 0)
+    return head + (b"".join(bytes(c) for c in table) if table else b"") + b"".join(blocks) + (b";" if trailer else b"")
+
+
+def gce(transparent=None, delay=0, disposal=0):
+    flags = (disposal << 2) | (1 if transparent is not None else 0)
+    return b"!\xf9\x04" + struct.pack("<BHB", flags, delay, transparent or 0) + b"\0"
+
+
+def gif_seeds():
+    w, h = 6, 5
+    pix = [(x + y) % 4 for y in range(h) for x in range(w)]
+    frame = gif_frame(0, 0, w, h, pix)
+    write("gif", "plain-89a.gif", gif(w, h, [frame]))
+    write("gif", "plain-87a.gif", gif(w, h, [frame], version=b"87a"))
+    write("gif", "lowercase-signature.gif", b"gif89a" + gif(w, h, [frame])[6:])
+    write("gif", "prefixed-4-bytes.gif", b"\0\0\0\0" + gif(w, h, [frame]))
+    write("gif", "interlaced.gif", gif(w, h, [gif_frame(0, 0, w, h, pix, interlaced=True)]))
+    for rows in (1, 2, 3, 5, 9):
+        write("gif", f"interlaced-height-{rows}.gif",
+              gif(w, rows, [gif_frame(0, 0, w, rows, [x % 4 for _ in range(rows) for x in range(w)], interlaced=True)]))
+    write("gif", "transparent.gif", gif(w, h, [gce(transparent=1), frame]))
+    write("gif", "transparent-unused.gif", gif(w, h, [gce(transparent=200), frame]))
+    write("gif", "local-table.gif", gif(w, h, [gif_frame(0, 0, w, h, pix, local=[(9, 9, 9), (90, 90, 90), (1, 2, 3), (200, 100, 0)])], table=None))
+    write("gif", "no-table.gif", gif(w, h, [frame], table=None))
+    write("gif", "frame-offset.gif", gif(20, 30, [gif_frame(10, 20, w, h, pix)]))
+    write("gif", "frame-outside-screen.gif", gif(w, h, [gif_frame(60000, 60000, w, h, pix)]))
+    write("gif", "frame-zero-size.gif", gif(w, h, [gif_frame(0, 0, 0, 0, [])]))
+    write("gif", "several-frames.gif", gif(w, h, [gce(delay=10, disposal=2), frame, gce(transparent=0, disposal=3),
+                                                   gif_frame(1, 1, 3, 2, [1, 2, 3, 0, 1, 2])]))
+    ext = [b"!\xfe" + sub_blocks(b"a comment"),
+           b"!\x01\x0c" + struct.pack("<HHHHBBBB", 0, 0, 6, 5, 1, 1, 1, 0) + b"\0" + sub_blocks(b"text"),
+           b"!\xff\x0bNETSCAPE2.0\x03\x01\x00\x00\x00",
+           b"!\xff\x0bXMP DataXMP" + sub_blocks(b"<x/>"),
+           b"!\xff\x0cLONGERAPPID12" + sub_blocks(b"data"),
+           b"!\xff\x08SHORTAPP" + sub_blocks(b"d"),
+           b"!\x99" + sub_blocks(b"unknown extension")]
+    write("gif", "every-extension.gif", gif(w, h, ext + [gce(), frame]))
+    write("gif", "extensions-before-trailer.gif", gif(w, h, [frame, b"!\xfe" + sub_blocks(b"late")]))
+    write("gif", "header-and-trailer-only.gif", gif(w, h, []))
+    write("gif", "zero-bytes-between-blocks.gif", gif(w, h, [b"\0\0", frame]))
+    write("gif", "no-trailer.gif", gif(w, h, [frame], trailer=False))
+    big = [(x * 7 + y * 3) % 256 for y in range(64) for x in range(64)]
+    grey = [(i, i, i) for i in range(256)]
+    write("gif", "8bit-64x64-table-full.gif", gif(64, 64, [gif_frame(0, 0, 64, 64, big, min_code_size=8)], table=grey))
+    for size in range(0, 13):
+        write("gif", f"code-size-{size}.gif", gif(w, h, [gif_frame(0, 0, w, h, pix, min_code_size=size,
+                                                                 code=lzw(pix, max(2, min(size, 11))))]))
+    good = gif(w, h, [frame])
+    for cut in (3, 6, 10, 13, 20, len(good) - 3, len(good) - 1):
+        write("gif", f"bad-truncated-{cut}.gif", good[:cut])
+    write("gif", "bad-signature.gif", b"PNG89a" + good[6:])
+    write("gif", "bad-code-beyond-next.gif", gif(w, h, [gif_frame(0, 0, w, h, pix, code=bytes([0x04, 0xFF, 0xFF, 0x0F]))]))
+    write("gif", "bad-no-data.gif", gif(w, h, [b"," + struct.pack("<HHHHB", 0, 0, w, h, 0) + b"\x02\0"]))
+    write("gif", "bad-huge-screen.gif", gif(65535, 65535, [gif_frame(0, 0, 65535, 65535, pix)]))
+    write("gif", "bad-huge-frame.gif", gif(w, h, [gif_frame(0, 0, 65535, 65535, pix)]))
+    write("gif", "bad-unknown-block.gif", gif(w, h, [frame, b"X"]))
+    write("gif", "extension-flood.gif", gif(w, h, [b"!\xfe\x00" * 2000, frame]))
+
+
 # ---- JPEG -----------------------------------------------------------------------------------------
 
 def jpeg_seeds():
@@ -162,7 +282,26 @@ def ini_seeds():
     write("ini", "cr-only.ini", b"[JPEG]\rQuality=7\r[Image]\rMode=0\r")
 
 
-TARGETS = {"bmp": bmp_seeds, "jpeg": jpeg_seeds, "ini": ini_seeds}
+# ---- round trip ---------------------------------------------------------------------------------
+
+def roundtrip_seeds():
+    """Pairs of small seeds of the other targets, with every operation and every saved format."""
+    def seed(target, name):
+        with open(os.path.join(ROOT, "corpus", target, name), "rb") as f:
+            return f.read()
+    pictures = {0: seed("bmp", "gen-rgb24-h40.bmp"), 1: seed("jpeg", "video-001.q50.420.jpg"),
+                2: seed("gif", "gen-plain-89a.gif")}
+    secret = {0: seed("bmp", "gen-pal1-h40.bmp"), 2: seed("gif", "gen-transparent.gif")}
+    for operation in range(8):
+        for out in range(3):
+            left_format = operation % 3
+            middle_format = 0 if operation % 2 else 2
+            left, middle = pictures[left_format], secret[middle_format]
+            head = bytes([operation, left_format | middle_format << 2 | out << 4, 95]) + struct.pack("<H", len(left))
+            write("roundtrip", f"op{operation}-save{out}.bin", head + left + middle)
+
+
+TARGETS = {"bmp": bmp_seeds, "gif": gif_seeds, "jpeg": jpeg_seeds, "ini": ini_seeds, "roundtrip": roundtrip_seeds}
 
 if __name__ == "__main__":
     for name in sys.argv[1:] or TARGETS:
