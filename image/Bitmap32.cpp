@@ -22,21 +22,6 @@ static_assert(std::endian::native == std::endian::little,
 
 namespace {
 
-// Zeroed memory for count pixels, refused (as the platform refuses the pixel section) when it
-// cannot exist on this machine.
-TColor32* AllocatePixels(uint64_t count) {
-    if (count > SIZE_MAX / sizeof(TColor32)) throw Exception(msg::kDIBAllocate);
-    try {
-        CheckAllocationSize(count * sizeof(TColor32));
-    } catch (const EOutOfMemory&) {
-        throw Exception(msg::kDIBAllocate);
-    }
-    // calloc: the pages of a fresh buffer come zeroed from the system without a pass over them.
-    auto* bits = static_cast<TColor32*>(std::calloc(static_cast<size_t>(count), sizeof(TColor32)));
-    if (bits == nullptr) throw Exception(msg::kDIBAllocate);
-    return bits;
-}
-
 int32_t ReadInt32LE(TStream& stream) {
     uint8_t b[4];
     stream.ReadBuffer(b, 4);
@@ -57,7 +42,7 @@ TBitmap32::~TBitmap32() {
     // it that died before the buffer, and nobody can use a size change of a dying buffer.
     BeginUpdate();
     Lock();
-    memory_.reset();
+    memory_.Release();
     bits_ = nullptr;
     Unlock();
 }
@@ -68,21 +53,21 @@ bool TBitmap32::SetSize(int32_t width, int32_t height) {
     if (width == width_ && height == height_) return false;
 
     Changing();
-    memory_.reset();
+    memory_.Release();
     bits_ = nullptr;
     stride_ = 0;
     width_ = 0;
     height_ = 0;
     if (width > 0 && height > 0) {
         try {
-            memory_.reset(AllocatePixels(uint64_t(uint32_t(width)) * uint64_t(uint32_t(height))));
+            memory_ = TPixelMemory(uint64_t(uint32_t(width)) * uint64_t(uint32_t(height)));
         } catch (...) {
             // The buffer stays 0 x 0; its owner still hears of the change.
             Changed();
             Resized();
             throw;
         }
-        bits_ = memory_.get();
+        bits_ = memory_.Bits();
         stride_ = static_cast<size_t>(width);
     }
     width_ = width;

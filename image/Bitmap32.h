@@ -5,11 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 
 #include "image/Color32.h"
+#include "image/PixelMemory.h"
 #include "image/ThreadPersistent.h"
 #include "platform/Types.h"
 
@@ -109,10 +109,6 @@ public:
     void SetOnPixelCombine(TPixelCombineEvent handler) { onPixelCombine_ = std::move(handler); }
 
 private:
-    struct FreeDeleter {
-        void operator()(TColor32* p) const { std::free(p); }
-    };
-
     void AssignFromGraphic(TPersistent* source);
     void PaintGraphic(TGraphic& graphic, const TRect& rect);
 
@@ -121,7 +117,7 @@ private:
     // register across a loop of SetPixel calls.
     TColor32* bits_ = nullptr;
     size_t stride_ = 0;
-    std::unique_ptr<TColor32, FreeDeleter> memory_;
+    TPixelMemory memory_;
 
     TDrawMode drawMode_ = dmOpaque;
     uint32_t masterAlpha_ = 255;

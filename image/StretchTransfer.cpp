@@ -95,17 +95,42 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
     const int64_t startX = dw == 1 ? 0 : RoundedQuotient(__int128(int64_t{clip.Left} - dstRect.Left) * (sw - 1) * 65535, dw - 1);
     const int64_t startY = dh == 1 ? 0 : RoundedQuotient(__int128(int64_t{clip.Top} - dstRect.Top) * (sh - 1) * 65535, dh - 1);
 
+    // The source column of every destination column, the same for every row.
+    std::vector<uint32_t> columns(static_cast<size_t>(count));
+    int64_t accX = startX;
+    for (uint32_t& column : columns) {
+        column = static_cast<uint32_t>(accX >> 16);
+        accX += stepX;
+    }
+
     int64_t accY = startY;
+    int64_t previousRow = -1;
     for (int32_t y = clip.Top; y < clip.Bottom; ++y, accY += stepY) {
-        const TColor32* from = srcRow(srcRect.Top + (accY >> 16)) + srcRect.Left;
+        const int64_t row = accY >> 16;
+        const TColor32* from = srcRow(srcRect.Top + row) + srcRect.Left;
         TColor32* to = dst.RowAddress(y) + clip.Left;
-        if (mode == dmOpaque) {
-            int64_t accX = startX;
-            for (int64_t i = 0; i < count; ++i, accX += stepX) to[i] = from[accX >> 16];
-        } else {
-            PutRow(to, count, [from, startX, stepX](int64_t i) { return from[(startX + i * stepX) >> 16]; }, mode,
+        if (mode != dmOpaque) {
+            PutRow(to, count, [from, &columns](int64_t i) { return from[columns[static_cast<size_t>(i)]]; }, mode,
                    masterAlpha, combine);
+            continue;
         }
+        if (row == previousRow) {
+            // Enlarged: this row samples the same source row as the one above.
+            std::memcpy(to, dst.RowAddress(y - 1) + clip.Left, static_cast<size_t>(count) * sizeof(TColor32));
+            continue;
+        }
+        previousRow = row;
+        // While this row is sampled, fetch the cache lines that the next row will sample: a reduced
+        // picture needs a new source row for every destination row, and waiting for memory row by
+        // row halves the speed. Eight pixels at a time, one fetch each, keep the loop short.
+        const TColor32* next = srcRow(srcRect.Top + std::min((accY + stepY) >> 16, sh - 1)) + srcRect.Left;
+        const uint32_t* column = columns.data();
+        int64_t i = 0;
+        for (; i + 8 <= count; i += 8) {
+            __builtin_prefetch(next + column[i]);
+            for (int64_t j = i; j < i + 8; ++j) to[j] = from[column[j]];
+        }
+        for (; i < count; ++i) to[i] = from[column[i]];
     }
 }
 

@@ -1,6 +1,7 @@
 // The pixel buffer's size rules, pixel layout, fills, stored form and drawing settings.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 
@@ -65,6 +66,18 @@ TEST(Bitmap32, NewSizeNotifiesInOrderAndZeroesEveryPixel) {
 
     EXPECT_TRUE(buffer.SetSize(0, 0));
     EXPECT_EQ(log.Take(), (Events{"changing", "change", "resize"}));
+}
+
+TEST(Bitmap32, LargeBuffersStartZeroedAsWell) {
+    // Large pixel memory comes from a different source than small; both start at 0.
+    TBitmap32 buffer;
+    for (const auto& [w, h] : {std::pair{2048, 1100}, std::pair{2049, 1100}, std::pair{3, 3}, std::pair{4000, 3000}}) {
+        buffer.SetSize(w, h);
+        const std::vector<TColor32> pixels = PixelsOf(buffer);
+        EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0u), ptrdiff_t(w) * h) << w << "x" << h;
+        buffer.Clear(0xFFFFFFFF);
+        EXPECT_EQ(buffer.GetPixel(w - 1, h - 1), 0xFFFFFFFFu);
+    }
 }
 
 TEST(Bitmap32, SetHeightThenSetWidthPassThroughAZeroHeightBuffer) {

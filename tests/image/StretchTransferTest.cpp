@@ -247,6 +247,22 @@ TEST(StretchTransfer, BlendAndCustomModes) {
     EXPECT_EQ(PixelsOf(dest), (std::vector<TColor32>{0x0FF0F0F0, 0xF02F4F6F}));
     EXPECT_EQ(calls, (std::vector<std::tuple<TColor32, TColor32, TColor32>>{{0x00FFFFFF, 0x0F0F0F0F, 99},
                                                                              {0xFF204060, 0x0F0F0F0F, 99}}));
+
+    // Scaled: each destination pixel meets the source pixel it samples.
+    TBitmap32 wide;
+    wide.SetSize(4, 2);
+    wide.Clear(0xFF102030);
+    StretchTransfer(wide, Rect(0, 0, 4, 2), source, Rect(0, 0, 2, 1), sfNearest, dmBlend);
+    EXPECT_EQ(PixelsOf(wide), (std::vector<TColor32>{0xFF102030, 0xFF102030, 0xFF204060, 0xFF204060, 0xFF102030,
+                                                      0xFF102030, 0xFF204060, 0xFF204060}));
+    calls.clear();
+    StretchTransfer(wide, Rect(0, 0, 4, 1), source, Rect(0, 0, 2, 1), sfNearest, dmCustom, 7, combine);
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(std::get<0>(calls[1]), 0x00FFFFFFu);
+    EXPECT_EQ(std::get<0>(calls[2]), 0xFF204060u);
+    // Without a callback a custom draw leaves the destination as it is.
+    StretchTransfer(wide, Rect(0, 0, 4, 2), source, Rect(0, 0, 2, 1), sfNearest, dmCustom);
+    EXPECT_EQ(wide.GetPixel(0, 1), 0xFF102030u);
 }
 
 }  // namespace
