@@ -51,6 +51,11 @@ void TCanvas::StretchBitmap(const TRect& rect, const TBitmap& source) {
         // Same size: one converted row copy per row, clipped.
         const TRect clip = Intersect(rect, ClipRect());
         if (clip.IsEmpty()) return;
+        if (clip.Left == rect.Left && clip.Right == rect.Right) {
+            // Whole rows: converted straight into the surface.
+            for (int32_t y = clip.Top; y < clip.Bottom; ++y) source.RowTo32(y - rect.Top, Row(y) + clip.Left);
+            return;
+        }
         std::vector<uint32_t> row(static_cast<size_t>(source.GetWidth()));
         for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
             source.RowTo32(y - rect.Top, row.data());

@@ -2,6 +2,7 @@
 // in fixed storage of the call; strings are built backwards on the stack and copied out whole.
 #include "formats/gif/LzwDecoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "formats/gif/GifImage.h"
@@ -56,6 +57,11 @@ TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pix
 
     uint16_t prefix[kTableSize];
     uint8_t suffix[kTableSize];
+    // The length each entry's string had when the entry was made. In a sound stream that is its
+    // length for good, which lets a string be written straight into place from its last byte; a
+    // damaged stream can change an entry that others lead through, so a walk that does not end
+    // where the length says is done again on the stack.
+    uint16_t length[kTableSize];
     // A string is at most one suffix per table entry plus the repeated first byte.
     uint8_t stack[kTableSize + 2];
     uint8_t* const stackEnd = stack + sizeof(stack);
@@ -71,22 +77,35 @@ TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pix
     TCodeReader reader(codes);
     const size_t start = out.size();
     size_t produced = 0;
+    // Room for indices is made ahead in steps (only as far as decoded strings reach), and the
+    // output is cut back to what was produced at the end.
+    size_t room = std::min<size_t>(pixelCount, std::max<size_t>(out.capacity() - start, 4096));
+    out.resize(start + room);
+    uint8_t* dst = out.data() + start;
+    auto makeRoom = [&](size_t n) {
+        if (produced + n <= room) return;
+        room = std::min(pixelCount, std::max(produced + n, room * 2));
+        out.resize(start + room);
+        dst = out.data() + start;
+    };
 
-    // Appends `n` bytes, growing the output only as far as decoded indices need.
-    auto emit = [&](const uint8_t* bytes, size_t n) {
-        if (n > pixelCount - produced) n = pixelCount - produced;
-        const size_t needed = start + produced + n;
-        if (needed > out.size()) {
-            if (needed > out.capacity()) {
-                size_t grown = out.capacity() < 4096 ? 4096 : out.capacity() * 2;
-                if (grown > start + pixelCount) grown = start + pixelCount;
-                if (grown < needed) grown = needed;
-                out.reserve(grown);
-            }
-            out.resize(needed);
+    // The string of `code` (with `extra` appended when it is not 0 .. 255) written at the output
+    // from its last byte back, if the table holds it as its length says. Returns its length, or 0.
+    auto writeInPlace = [&](int code, int extra) -> size_t {
+        const size_t n = static_cast<size_t>(length[code]) + (extra >= 0 ? 1 : 0);
+        if (n > pixelCount - produced) return 0;
+        makeRoom(n);
+        uint8_t* p = dst + produced + n;
+        if (extra >= 0) *--p = static_cast<uint8_t>(extra);
+        int walk = code;
+        for (size_t steps = length[code]; --steps > 0;) {
+            if (walk < clearCode) return 0;
+            *--p = suffix[walk];
+            walk = prefix[walk];
         }
-        std::memcpy(out.data() + start + produced, bytes, n);
-        produced += n;
+        if (walk >= clearCode) return 0;
+        *--p = suffix[walk];
+        return n;
     };
 
     // The first request gives the clear code without reading anything.
@@ -96,9 +115,12 @@ TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pix
             for (int i = 0; i < clearCode; ++i) {
                 prefix[i] = 0;
                 suffix[i] = static_cast<uint8_t>(i);
+                length[i] = 1;
             }
+            // Entries not yet made lead to entry 0: two bytes of suffix 0.
             std::memset(prefix + clearCode, 0, sizeof(prefix[0]) * static_cast<size_t>(kTableSize - clearCode));
             std::memset(suffix + clearCode, 0, static_cast<size_t>(kTableSize - clearCode));
+            std::fill(length + clearCode, length + kTableSize, uint16_t{2});
             codeSize = minCodeSize + 1;
             codeLimit = 1 << codeSize;
             nextFree = clearCode + 2;
@@ -113,27 +135,42 @@ TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pix
             // The first code after a clear is both the first index and the previous code.
             firstByte = static_cast<uint8_t>(code);
             previous = code;
-            emit(&firstByte, 1);
+            makeRoom(1);
+            dst[produced++] = firstByte;
         } else if (code == endCode) {
             result.EndCode = true;
             break;
         } else {
-            uint8_t* sp = stackEnd;
-            int walk = code;
-            if (walk >= nextFree) {
-                *--sp = firstByte;
-                walk = previous;
-            }
-            while (walk >= clearCode) {
-                if (prefix[walk] == walk || sp == stack + 1) throw GIFException(gifmsg::kCircularTable);
+            // A code not yet in the table is the previous string and its own first byte.
+            const bool pending = code >= nextFree;
+            size_t n = pending ? writeInPlace(previous, firstByte) : writeInPlace(code, -1);
+            if (n) {
+                firstByte = dst[produced];
+                produced += n;
+            } else {
+                // The walk on the stack, which also catches circular chains.
+                uint8_t* sp = stackEnd;
+                int walk = code;
+                if (pending) {
+                    *--sp = firstByte;
+                    walk = previous;
+                }
+                while (walk >= clearCode) {
+                    if (prefix[walk] == walk || sp == stack + 1) throw GIFException(gifmsg::kCircularTable);
+                    *--sp = suffix[walk];
+                    walk = prefix[walk];
+                }
                 *--sp = suffix[walk];
-                walk = prefix[walk];
+                firstByte = *sp;
+                n = std::min(static_cast<size_t>(stackEnd - sp), pixelCount - produced);
+                makeRoom(n);
+                std::memcpy(dst + produced, sp, n);
+                produced += n;
             }
-            *--sp = suffix[walk];
-            firstByte = *sp;
             if (nextFree < kTableSize) {
                 prefix[nextFree] = static_cast<uint16_t>(previous);
                 suffix[nextFree] = firstByte;
+                length[nextFree] = static_cast<uint16_t>(std::min<int>(length[previous] + 1, kTableSize + 1));
                 ++nextFree;
                 if (nextFree >= codeLimit && codeLimit < kTableSize) {
                     codeLimit <<= 1;
@@ -141,7 +178,6 @@ TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pix
                 }
             }
             previous = code;
-            emit(sp, static_cast<size_t>(stackEnd - sp));
         }
         if (produced == pixelCount) {
             // One more code: the end code normally, or an under-run when the data stops here.
@@ -152,6 +188,7 @@ TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pix
         code = reader.Next(codeSize, result.Underrun);
         if (code < 0) break;
     }
+    out.resize(start + produced);
     result.Pixels = produced;
     return result;
 }
