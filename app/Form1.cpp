@@ -1,6 +1,8 @@
 // The main window: see Form1.h.
 #include "app/Form1.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QFile>
 #include <QFrame>
@@ -47,6 +49,12 @@ TImage32* MakePane(QWidget* parent, TPopupMenu* menu, int left, int top, int wid
     pane->SetScale(1.0f);
     pane->SetScaleMode(smStretch);
     return pane;
+}
+
+// The quality label sizes itself to its text, as it was designed to ("99" is 12 pixels wide in
+// the design's font), so that "100" is never cut off whatever font the desktop gives.
+void FitLabelWidth(QLabel& label) {
+    label.resize(std::max(12, label.fontMetrics().horizontalAdvance(label.text())), label.height());
 }
 
 // The file name a label shows, in the file system's encoding.
@@ -101,6 +109,7 @@ void TForm1::CreateComponents() {
     lFShortNameM = MakeNameLabel(Panel1, 264, 99, 39, 13, Qt::AlignHCenter);
     lQuality = new QLabel(QStringLiteral("99"), Panel1);
     lQuality->setGeometry(640, 16, 12, 13);
+    FitLabelWidth(*lQuality);
     lQuality->setToolTip(HintText("JPEG Quality (1..100)"));
 
     Bevel1 = new QFrame(Panel1);
@@ -300,7 +309,10 @@ void TForm1::RightButtonClick() {
     ForEachPane([](TImage32& pane) { pane.SetBitmapOffsetX(pane.BitmapOffsetX() - static_cast<float>(pane.Bitmap().Width() / 2)); });
 }
 
-void TForm1::JPEGQualityTBChange() { lQuality->setText(QString::number(JPEGQualityTB->value())); }
+void TForm1::JPEGQualityTBChange() {
+    lQuality->setText(QString::number(JPEGQualityTB->value()));
+    FitLabelWidth(*lQuality);
+}
 
 // ---- pop-up menu ----------------------------------------------------------------------------------------
 

@@ -1,0 +1,19 @@
+// The window program's start: the picture formats are registered, the main window is created over
+// the real desktop services and shown, and Qt's event loop runs until the window is closed.
+#include <QApplication>
+
+#include "app/Form1.h"
+#include "formats/files/PictureFiles.h"
+#include "platform/qt/QtDesktop.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    nox::RegisterPictureFormats();
+
+    nox::TQtDesktop qtDesktop;
+    nox::TDesktop desktop = qtDesktop.Desktop();
+    nox::TForm1 form(desktop);
+    qtDesktop.SetParentWindow(&form);
+    form.show();
+    return app.exec();
+}
