@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 #include "image/Color32.h"
 #include "image/PixelMemory.h"

@@ -30,7 +30,7 @@ void TThreadPersistent::EndUpdate() {
     --updateCount_;
 }
 
-void TThreadPersistent::Lock() {
+void TThreadPersistent::Lock() const {
     {
         std::lock_guard<std::mutex> guard(SharedLock());
         ++lockCount_;
@@ -38,7 +38,7 @@ void TThreadPersistent::Lock() {
     lock_.lock();
 }
 
-void TThreadPersistent::Unlock() {
+void TThreadPersistent::Unlock() const {
     lock_.unlock();
     std::lock_guard<std::mutex> guard(SharedLock());
     --lockCount_;

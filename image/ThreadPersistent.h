@@ -33,9 +33,10 @@ public:
     int32_t UpdateCount() const { return updateCount_; }
 
     // Lock counts the outstanding locks under a lock shared by every object, then enters the
-    // object's own recursive lock; Unlock undoes both in the reverse order.
-    void Lock();
-    void Unlock();
+    // object's own recursive lock; Unlock undoes both in the reverse order. Locking does not
+    // change the object, so a reader holding it const may lock it.
+    void Lock() const;
+    void Unlock() const;
     int32_t LockCount() const;
 
     const TNotifyEvent& OnChanging() const { return onChanging_; }
@@ -44,8 +45,8 @@ public:
     void SetOnChange(TNotifyEvent handler) { onChange_ = std::move(handler); }
 
 private:
-    std::recursive_mutex lock_;
-    int32_t lockCount_ = 0;
+    mutable std::recursive_mutex lock_;
+    mutable int32_t lockCount_ = 0;
     int32_t updateCount_ = 0;
     TNotifyEvent onChanging_;
     TNotifyEvent onChange_;
