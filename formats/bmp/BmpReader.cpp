@@ -178,20 +178,15 @@ void ReadColorTable(TBoundedReader& in, TLayout& layout) {
 }
 
 void ReadUncompressed(TBoundedReader& in, uint64_t pixelBytes, const TLayout& layout, TBitmap& bitmap) {
-    uint64_t left = std::min(pixelBytes, layout.ImageBytes);
-    if (layout.TopDown) {
-        // File order is memory order: one read.
-        in.ReadUpTo(bitmap.Pixels().data(), static_cast<size_t>(left));
-        return;
-    }
-    // Bottom row first: each file row goes straight to its place; a short area leaves the top
-    // rows zero.
-    for (int32_t i = 0; i < layout.Height && left > 0; ++i) {
-        const size_t want = static_cast<size_t>(std::min(left, layout.RowBytes));
-        const size_t got = in.ReadUpTo(bitmap.ScanLine(layout.Height - 1 - i), want);
-        if (got < want) return;
-        left -= got;
-    }
+    // The pixel area in one read, in file order: each read costs far more than the bytes it
+    // moves, and a short area simply leaves the rest zero.
+    in.ReadUpTo(bitmap.Pixels().data(), static_cast<size_t>(std::min(pixelBytes, layout.ImageBytes)));
+    if (layout.TopDown) return;
+    // Bottom row first in the file: reverse the row order, so that the rows a short area lacks
+    // become the top ones.
+    const size_t row = static_cast<size_t>(layout.RowBytes);
+    for (int32_t top = 0, bottom = layout.Height - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(bitmap.ScanLine(top), bitmap.ScanLine(top) + row, bitmap.ScanLine(bottom));
 }
 
 }  // namespace
