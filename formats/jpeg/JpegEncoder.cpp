@@ -1,9 +1,16 @@
 // Encoding a device bitmap as a baseline (or progressive) JFIF file with the library's defaults
 // at the picture's quality.
+#include <algorithm>
+#include <new>
+
 #include "formats/jpeg/JpegCodec.h"
 #include "formats/jpeg/JpegLibrary.h"
 
 namespace nox::jpeg {
+
+namespace {
+constexpr uint64_t kMaxReserve = uint64_t{1} << 30;
+}  // namespace
 
 std::vector<uint8_t> Encode(const TBitmap& picture, const TJPEGSettings& settings) {
     std::vector<uint8_t> bytes;
@@ -19,6 +26,13 @@ std::vector<uint8_t> Encode(const TBitmap& picture, const TJPEGSettings& setting
     std::vector<uint32_t> converted;
     if (!rows24 && !rows32) converted.resize(static_cast<size_t>(width));
 
+    // Room reserved up front for the largest file the picture can plausibly give: the pages are
+    // only touched as the library fills them, and the buffer never has to move while it grows.
+    try {
+        bytes.reserve(static_cast<size_t>(std::min<uint64_t>(uint64_t{static_cast<uint32_t>(width)} * static_cast<uint32_t>(height) * 3 / 2 + 65536, kMaxReserve)));
+    } catch (const std::bad_alloc&) {
+        // Growing as needed works too.
+    }
     Compressor cc(bytes);
     jpeg_compress_struct& c = cc.cinfo;
     c.image_width = static_cast<JDIMENSION>(width);

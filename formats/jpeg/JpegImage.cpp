@@ -129,13 +129,16 @@ void TJPEGImage::Assign(TPersistent* source) {
         return;
     }
     if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
-        auto copy = std::make_unique<TBitmap>(*bitmap);
-        data_ = std::make_shared<TJPEGData>();
-        bitmap_ = std::move(copy);
-        scaledSizeKnown_ = false;
+        TakeOverBitmap(std::make_unique<TBitmap>(*bitmap));
         return;
     }
     TGraphic::Assign(source);
+}
+
+void TJPEGImage::TakeOverBitmap(std::unique_ptr<TBitmap> bitmap) {
+    data_ = std::make_shared<TJPEGData>();
+    bitmap_ = bitmap ? std::move(bitmap) : std::make_unique<TBitmap>();
+    scaledSizeKnown_ = false;
 }
 
 void TJPEGImage::AssignTo(TPersistent& dest) {

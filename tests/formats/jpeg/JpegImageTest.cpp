@@ -129,6 +129,20 @@ TEST(JpegImage, TakingOverABitmapCopiesItAndDropsTheBytes) {
     }
 }
 
+TEST(JpegImage, TakingOverAGivenBitmapEncodesAsAssignDoes) {
+    const TBitmap picture = MakeBitmap(21, 13, 32, Pattern);
+    TJPEGImage image;
+    LoadBytes(image, CorpusBytes("video-001.jpg"));
+    image.SetCompressionQuality(60);
+    image.TakeOverBitmap(std::make_unique<TBitmap>(picture));
+    EXPECT_EQ(image.Width(), 21);
+    EXPECT_EQ(Saved(image), testing::SaveAsJpeg(picture, 60));
+
+    image.TakeOverBitmap(nullptr);  // nothing given: an empty picture
+    EXPECT_TRUE(image.Empty());
+    EXPECT_TRUE(Saved(image).empty());
+}
+
 TEST(JpegImage, DecodingSettingsDropTheDecodedPictureOnlyWhenItCanBeMadeAgain) {
     const struct {
         const char* what;
