@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <mutex>
 
 #include "formats/bmp/Bmp.h"
@@ -101,13 +102,13 @@ void WritePictureFile(const std::string& path, TBitmap32& pane, TPictureFormat f
             return;
         }
         case TPictureFormat::pfJPEG: {
-            // The container holds the pane as a 32-bit device bitmap; the JPEG picture takes it
-            // over and encodes it as it writes the file.
-            TPicture picture;
-            pane.AssignTo(picture);
+            // The pane becomes a 32-bit device bitmap that the JPEG picture takes over (without a
+            // second copy of its pixels) and encodes as it writes the file.
+            auto bitmap = std::make_unique<TBitmap>();
+            pane.AssignTo(*bitmap);
             TJPEGImage jpeg;
             jpeg.SetCompressionQuality(static_cast<uint8_t>(std::clamp(quality, 0, 100)));
-            jpeg.Assign(&picture.Bitmap());
+            jpeg.TakeOverBitmap(std::move(bitmap));
             jpeg.SaveToFile(path);
             return;
         }
