@@ -123,22 +123,30 @@ TPaletteEntries MakeReductionPalette(uint8_t reductionMethod, const TBitmap& sou
     }
 }
 
+// ---- TPaletteReducer --------------------------------------------------------------------------------
+
+TPaletteReducer::TPaletteReducer(const TBitmap& source, uint8_t reductionMethod, uint8_t ditherMode,
+                                 std::span<const TRGBQuad> given, uint32_t reductionBits)
+    : reader_(source) {
+    if (reductionMethod == 0 || reductionMethod > 9) return;
+    palette_ = MakeReductionPalette(reductionMethod, source, given, reductionBits);
+    lookup_ = MakeLookup(reductionMethod, palette_);
+    if (lookup_->Colors() == 0) return;
+    ditherer_ = MakeDitherer(ditherMode, *lookup_, source.GetWidth());
+}
+
+void TPaletteReducer::Row(int32_t y, uint8_t* indices) { ditherer_->DitherRow(reader_.Row(y), indices); }
+
 // ---- ReduceToPalette -------------------------------------------------------------------------------
 
 std::unique_ptr<TBitmap> ReduceToPalette(const TBitmap& source, uint8_t reductionMethod, uint8_t ditherMode,
                                          std::span<const TRGBQuad> given, uint32_t reductionBits) {
     if (reductionMethod == 0) return std::make_unique<TBitmap>(source.ConvertedTo(24));
-    if (reductionMethod > 9) return std::make_unique<TBitmap>();
-
-    const TPaletteEntries palette = MakeReductionPalette(reductionMethod, source, given, reductionBits);
-    const std::unique_ptr<TColorLookup> lookup = MakeLookup(reductionMethod, palette);
-    if (lookup->Colors() == 0) return std::make_unique<TBitmap>();
-    const std::unique_ptr<TDitherEngine> ditherer = MakeDitherer(ditherMode, *lookup, source.GetWidth());
-    if (!ditherer) return std::make_unique<TBitmap>();
-
-    std::unique_ptr<TBitmap> result = MakeIndexedPicture(source.GetWidth(), source.GetHeight(), 8, palette);
-    TDIBReader reader(source);
-    for (int32_t y = 0; y < source.GetHeight(); ++y) ditherer->DitherRow(reader.Row(y), result->ScanLine(y));
+    TPaletteReducer reducer(source, reductionMethod, ditherMode, given, reductionBits);
+    if (!reducer.Valid()) return std::make_unique<TBitmap>();
+    std::unique_ptr<TBitmap> result =
+        MakeIndexedPicture(source.GetWidth(), source.GetHeight(), 8, reducer.Palette());
+    for (int32_t y = 0; y < source.GetHeight(); ++y) reducer.Row(y, result->ScanLine(y));
     return result;
 }
 

@@ -54,4 +54,27 @@ private:
     std::vector<uint32_t> wide_;
 };
 
+// One reduction, row by row: the palette, look-up and ditherer that ReduceToPalette uses for
+// methods 1 to 9, so that a caller can put the indices straight where it needs them (the GIF
+// writer puts them into the frame) instead of into an intermediate picture.
+class TPaletteReducer {
+public:
+    TPaletteReducer(const TBitmap& source, uint8_t reductionMethod, uint8_t ditherMode,
+                    std::span<const TRGBQuad> given, uint32_t reductionBits);
+
+    // False for method 0 (no palette), an unknown method or mode, or a palette without entries:
+    // ReduceToPalette then gives a 24-bit copy or an empty picture.
+    bool Valid() const { return ditherer_ != nullptr; }
+    // The method's palette (the 8-bit picture's colour table before its black padding).
+    const TPaletteEntries& Palette() const { return palette_; }
+    // The indices of source row y (0 is the top row); rows are taken in order from the top.
+    void Row(int32_t y, uint8_t* indices);
+
+private:
+    TDIBReader reader_;
+    TPaletteEntries palette_;
+    std::unique_ptr<TColorLookup> lookup_;
+    std::unique_ptr<TDitherEngine> ditherer_;
+};
+
 }  // namespace nox

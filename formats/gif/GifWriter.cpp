@@ -239,34 +239,49 @@ private:
     int last_ = kRing - 1;
 };
 
+// Runs `row` for the frame's rows 0 to rows - 1, top first, with OnProgress every 32 rows.
+template <typename RowFn>
+void ForEachRow(TGIFImage* image, TGIFSubImage& frame, int32_t rows, RowFn row) {
+    for (int32_t y = 0; y < rows; ++y) {
+        if (y > 0 && y % 32 == 0 && image)
+            image->Progress(TProgressStage::psRunning, static_cast<int>(int64_t{y} * 100 / frame.Height()),
+                            gifmsg::kConverting);
+        row(y, frame.ScanLine(y));
+    }
+}
+
 // Copies the rows of an 8-, 4-, 1- or 24-bit picture into the frame's indices and table.
 void CopyRows(TGIFImage* image, TGIFSubImage& frame, const TBitmap& source) {
     const int32_t width = std::min<int32_t>(frame.Width(), source.GetWidth());
     const int32_t height = std::min<int32_t>(frame.Height(), source.GetHeight());
-    const int bits = source.BitsPerPixel();
-    std::unique_ptr<TColorTableBuilder> builder;
-    if (bits == 24) {
-        builder = std::make_unique<TColorTableBuilder>(frame.ColorMap);
-    } else {
-        SetTable(frame.ColorMap, source.ColorTable());
-    }
-    for (int32_t y = 0; y < height; ++y) {
-        if (y > 0 && y % 32 == 0 && image) image->Progress(TProgressStage::psRunning, static_cast<int>(int64_t{y} * 100 / frame.Height()), gifmsg::kConverting);
-        const uint8_t* in = source.ScanLine(y);
-        uint8_t* out = frame.ScanLine(y);
-        switch (bits) {
-            case 8:
-                std::memcpy(out, in, static_cast<size_t>(width));
-                break;
-            case 4:
+    switch (source.BitsPerPixel()) {
+        case 8:
+            SetTable(frame.ColorMap, source.ColorTable());
+            ForEachRow(image, frame, height, [&](int32_t y, uint8_t* out) {
+                std::memcpy(out, source.ScanLine(y), static_cast<size_t>(width));
+            });
+            break;
+        case 4:
+            SetTable(frame.ColorMap, source.ColorTable());
+            ForEachRow(image, frame, height, [&](int32_t y, uint8_t* out) {
+                const uint8_t* in = source.ScanLine(y);
                 for (int32_t x = 0; x < width; ++x) out[x] = (in[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F;
-                break;
-            case 1:
+            });
+            break;
+        case 1:
+            SetTable(frame.ColorMap, source.ColorTable());
+            ForEachRow(image, frame, height, [&](int32_t y, uint8_t* out) {
+                const uint8_t* in = source.ScanLine(y);
                 for (int32_t x = 0; x < width; ++x) out[x] = (in[x >> 3] >> (7 - (x & 7))) & 1;
-                break;
-            default:
-                for (int32_t x = 0; x < width; ++x, in += 3) out[x] = builder->IndexOf(in[2], in[1], in[0]);
-                break;
+            });
+            break;
+        default: {
+            TColorTableBuilder builder(frame.ColorMap);
+            ForEachRow(image, frame, height, [&](int32_t y, uint8_t* out) {
+                const uint8_t* in = source.ScanLine(y);
+                for (int32_t x = 0; x < width; ++x, in += 3) out[x] = builder.IndexOf(in[2], in[1], in[0]);
+            });
+            break;
         }
     }
 }
@@ -313,23 +328,34 @@ void AssignBitmapToFrame(TGIFSubImage& frame, TBitmap& bitmap) {
 
     TGIFImage* image = frame.Image();
     const int bits = bitmap.BitsPerPixel();
-    const TBitmap* source = &bitmap;
-    std::unique_ptr<TBitmap> reduced;
+    const uint8_t method = image ? image->ReductionMethod : GIFDefaultReductionMethod;
+    // Deeper pictures are reduced: method 0 keeps their colours in a 24-bit copy, the others give
+    // a palette and indices, which go straight into the frame (the same table and indices as the
+    // reduction's 8-bit picture, without making that picture).
+    std::unique_ptr<TBitmap> converted;
+    std::unique_ptr<TPaletteReducer> reducer;
     if (bits != 1 && bits != 4 && bits != 8) {
-        reduced = ReduceToPalette(bitmap, image ? image->ReductionMethod : GIFDefaultReductionMethod,
-                                  image ? image->DitherMode : GIFDefaultDitherMode, {},
-                                  image ? image->ReductionBits : GIFDefaultReductionBits);
-        source = reduced.get();
+        if (method == 0) {
+            converted = std::make_unique<TBitmap>(bitmap.ConvertedTo(24));
+        } else {
+            reducer = std::make_unique<TPaletteReducer>(bitmap, method,
+                                                        image ? image->DitherMode : GIFDefaultDitherMode, std::span<const TRGBQuad>{},
+                                                        image ? image->ReductionBits : GIFDefaultReductionBits);
+        }
     }
 
     if (image) image->Progress(TProgressStage::psStarting, 0, gifmsg::kConverting);
     try {
-        const int sourceBits = source->BitsPerPixel();
-        if (sourceBits != 1 && sourceBits != 4 && sourceBits != 8 && sourceBits != 24) {
-            const TBitmap wide = source->ConvertedTo(24);
-            CopyRows(image, frame, wide);
+        if (reducer) {
+            // An unknown method or mode reduces to an empty picture: nothing to copy.
+            if (reducer->Valid()) {
+                TPaletteEntries table = reducer->Palette();
+                table.resize(256, TRGBQuad{});
+                SetTable(frame.ColorMap, table);
+                ForEachRow(image, frame, height, [&](int32_t y, uint8_t* out) { reducer->Row(y, out); });
+            }
         } else {
-            CopyRows(image, frame, *source);
+            CopyRows(image, frame, converted ? *converted : bitmap);
         }
     } catch (...) {
         if (image) image->Progress(TProgressStage::psEnding, 0, gifmsg::kConverting);

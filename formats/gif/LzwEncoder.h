@@ -47,35 +47,79 @@ private:
     std::vector<uint8_t> staged_;       // finished sub-blocks not yet written
 };
 
-// The LZW encoder's string table: 8009 slots of key x 4096 + code, all bits set when empty. The
-// first slot tried is (key xor (key >> 4)) mod 8009, the next one twice the current mod 8009
-// (from slot 0: slot 8008). At most 3837 strings are ever entered, so a probe always finds either
-// its key or a free slot.
+// The LZW encoder's string table: 8009 slots of key x 4096 + code, all bits set when empty, where
+// the key of string s followed by pixel p is s x 256 + p. The first slot tried is
+// (key xor (key >> 4)) mod 8009, the next one twice the current mod 8009 (from slot 0: slot
+// 8008). At most 3837 strings are ever entered, so a probe always finds either its key or a free
+// slot.
+//
+// Speed: key xor (key >> 4) = ((s xor (s >> 4)) << 8) + (((s & 15) << 4) xor p xor (p >> 4)), so
+// the first slot is a share that depends on s only, taken mod 8009 beforehand, plus a rest below
+// 256. The sum is used as an index as it is: slots 8009 to 8264 repeat slots 0 to 255, so no
+// reduction is needed either. Each slot also keeps the share of the code stored in it, so that
+// after a hit the next lookup needs neither a division nor a second dependent load.
 class THashTable {
 public:
     static constexpr int kSize = 8009;
     THashTable() { Clear(); }
     void Clear() { slots_.fill(0xFFFFFFFFu); }
 
-    // The code of `key`, or -1 with `slot` set to the free slot where it would go.
-    int Find(uint32_t key, int& slot) const {
-        int s = static_cast<int>((key ^ (key >> 4)) % kSize);
+    // ((s xor (s >> 4)) << 8) mod 8009, for s below 4096.
+    static uint32_t Share(uint32_t s) { return kShares[s]; }
+    // The first slot of s followed by p, given Share(s); 8009 and above stand for 0 and above.
+    static int FirstSlot(uint32_t share, uint32_t s, uint32_t p) {
+        return static_cast<int>(share + ((((s & 15) << 4) ^ p ^ (p >> 4))));
+    }
+    static int Canonical(int slot) { return slot >= kSize ? slot - kSize : slot; }
+    static int NextSlot(int slot) {
+        slot = Canonical(slot);
+        if (slot == 0) return kSize - 1;
+        const int twice = 2 * slot;
+        return twice >= kSize ? twice - kSize : twice;
+    }
+
+    // The code of s followed by p, or -1; `slot` gets the slot (0 to 8008) where it is or would go.
+    int Find(uint32_t s, uint32_t p, int& slot) const {
+        const int code = FindFrom(FirstSlot(Share(s), s, p), (s << 8) | p, slot);
+        slot = Canonical(slot);
+        return code;
+    }
+    // As Find from a first slot; `slot` may be a repeated slot (8009 and above).
+    int FindFrom(int first, uint32_t key, int& slot) const {
+        int at = first;
         for (;;) {
-            const uint32_t v = slots_[static_cast<size_t>(s)];
+            const uint32_t v = slots_[static_cast<size_t>(at)];
+            // An empty slot's key field (0xFFFFF) is above every key (at most 4094 x 256 + 255).
+            if ((v >> 12) == key) {
+                slot = at;
+                return static_cast<int>(v & 0xFFF);
+            }
             if (v >= 0xFFFFF000u) {
-                slot = s;
+                slot = at;
                 return -1;
             }
-            if ((v >> 12) == key) return static_cast<int>(v & 0xFFF);
-            s = s == 0 ? kSize - 1 : (s - (kSize - s) < 0 ? s - (kSize - s) + kSize : s - (kSize - s));
+            at = NextSlot(at);
         }
     }
     void Insert(int slot, uint32_t key, int code) {
-        slots_[static_cast<size_t>(slot)] = (key << 12) | static_cast<uint32_t>(code);
+        const size_t at = static_cast<size_t>(Canonical(slot));
+        const uint32_t value = (key << 12) | static_cast<uint32_t>(code);
+        const uint16_t share = kShares[static_cast<size_t>(code)];
+        slots_[at] = value;
+        shares_[at] = share;
+        if (at < kRepeated) {
+            slots_[at + kSize] = value;
+            shares_[at + kSize] = share;
+        }
     }
+    // The share of the code found at `slot` (valid after FindFrom returned a code there).
+    uint32_t ShareAt(int slot) const { return shares_[static_cast<size_t>(slot)]; }
 
 private:
-    std::array<uint32_t, kSize> slots_;
+    static constexpr size_t kRepeated = 256;
+    static const std::array<uint16_t, 4096> kShares;
+    std::array<uint32_t, kSize + kRepeated> slots_;
+    std::array<uint16_t, kSize + kRepeated> shares_{};
 };
 
 // Packs codes least significant bit first at the current width and follows the GIF width rule:
