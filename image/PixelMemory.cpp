@@ -36,7 +36,7 @@ TPixelMemory::TPixelMemory(uint64_t count) {
     }
     // Map one huge page more than needed so that the pixels can start on a huge-page boundary.
     const size_t length = (bytes + kHugePage - 1) / kHugePage * kHugePage + kHugePage;
-    void* mapped = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    void* mapped = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) throw Exception(msg::kDIBAllocate);
     const auto address = reinterpret_cast<uintptr_t>(mapped);
     const uintptr_t aligned = (address + kHugePage - 1) & ~uintptr_t{kHugePage - 1};
