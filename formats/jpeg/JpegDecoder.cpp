@@ -170,6 +170,13 @@ void Decode(std::span<const uint8_t> bytes, const TJPEGSettings& settings, const
     d.Run([&] { jpeg_read_header(&c, TRUE); });
     const OutputPlan plan = ApplySettings(c, settings);
     picture.SetBitsPerPixel(plan.quantize ? 8 : 24);
+    // The picture's memory is checked before the library sets up its own buffers, and the library
+    // gets only what the picture leaves, so that the two together cannot exceed the machine.
+    d.Run([&] { jpeg_calc_output_dimensions(&c); });
+    const uint64_t pictureBytes = uint64_t{TBitmap::RowBytesFor(static_cast<int32_t>(c.output_width), picture.BitsPerPixel())} *
+                                  c.output_height;
+    CheckAllocationSize(pictureBytes);
+    d.ReserveMemory(pictureBytes);
 
     const bool givenPalette = palette != nullptr && !palette->empty() && plan.quantize && plan.components == 3;
     if (givenPalette) {

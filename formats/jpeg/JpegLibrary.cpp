@@ -122,6 +122,12 @@ long MemoryLimit() {
     return pages > kMax / pageSize ? kMax : pages * pageSize;
 }
 
+// Not a progress report (nobody listens): the guard against files of absurdly many scans.
+void LimitScans(j_common_ptr cinfo) {
+    if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+        ERREXIT1(cinfo, JERR_BAD_SCAN_SCRIPT, kMaxScans + 1);
+}
+
 }  // namespace
 
 jpeg_error_mgr* InstallErrorManager(ErrorManager& err) {
@@ -152,6 +158,14 @@ Decompressor::Decompressor(std::span<const uint8_t> bytes) {
     source_.pub.resync_to_restart = jpeg_resync_to_restart;
     source_.pub.term_source = TermSource;
     cinfo.src = &source_.pub;
+    progress_.progress_monitor = LimitScans;
+    cinfo.progress = &progress_;
+}
+
+void Decompressor::ReserveMemory(uint64_t bytes) {
+    const auto limit = static_cast<uint64_t>(MemoryLimit());
+    // The library reads 0 as "no limit": leave it at least one byte.
+    cinfo.mem->max_memory_to_use = static_cast<long>(bytes < limit ? limit - bytes : 1);
 }
 
 // jpeg_destroy is safe on a structure whose creation failed: the structure starts zeroed, and a

@@ -62,11 +62,19 @@ struct GrowableDestination {
     std::vector<uint8_t>* bytes = nullptr;
 };
 
+// More scans than any encoder writes: a file with more is refused (EJPEG with the library's
+// "invalid scan script" code), as each scan of a progressive file costs a pass over the whole
+// picture and a few bytes per scan could otherwise keep the decoder busy for minutes.
+inline constexpr int kMaxScans = 500;
+
 // A decompressor over `bytes` with our error manager and source; released on destruction.
 // The library keeps pointers into it, so it never moves.
 class Decompressor {
 public:
     explicit Decompressor(std::span<const uint8_t> bytes);
+    // Leaves `bytes` of the machine's memory to the caller's picture: the library's whole-image
+    // buffers get at most the rest.
+    void ReserveMemory(uint64_t bytes);
     ~Decompressor();
     Decompressor(const Decompressor&) = delete;
     Decompressor& operator=(const Decompressor&) = delete;
@@ -79,6 +87,7 @@ public:
 private:
     ErrorManager err_{};
     MemorySource source_{};
+    jpeg_progress_mgr progress_{};
 };
 
 // A compressor writing into `bytes` with our error manager; released on destruction.

@@ -263,6 +263,67 @@ TEST(JpegLoad, TruncatedFilesDecodeAsFarAsTheirDataGoWithoutError) {
     EXPECT_EQ(DrawToSurface(scrambled).pixels.size(), size_t{150} * 103);
 }
 
+// A valid progressive greyscale 8 x 8 file of `scans` scans: the DC scan first, then each AC
+// coefficient on its own, first at its top bit and then refined one bit at a time.
+std::vector<uint8_t> ManyScansFile(int scans) {
+    std::vector<jpeg_scan_info> script;
+    script.push_back({1, {0, 0, 0, 0}, 0, 0, 0, 0});
+    for (int k = 1; k <= 63 && static_cast<int>(script.size()) < scans; ++k) {
+        for (int al = 10; al >= 0 && static_cast<int>(script.size()) < scans; --al)
+            script.push_back({1, {0, 0, 0, 0}, k, k, al == 10 ? 0 : al + 1, al});
+    }
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buffer, &size);
+    c.image_width = 8;
+    c.image_height = 8;
+    c.input_components = 1;
+    c.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&c);
+    c.scan_info = script.data();
+    c.num_scans = static_cast<int>(script.size());
+    jpeg_start_compress(&c, TRUE);
+    std::vector<uint8_t> row(8);
+    while (c.next_scanline < 8) {
+        for (size_t x = 0; x < 8; ++x) row[x] = static_cast<uint8_t>(x * 30 + c.next_scanline * 3);
+        JSAMPROW p = row.data();
+        jpeg_write_scanlines(&c, &p, 1);
+    }
+    jpeg_finish_compress(&c);
+    std::vector<uint8_t> bytes(buffer, buffer + size);
+    jpeg_destroy_compress(&c);
+    free(buffer);
+    return bytes;
+}
+
+TEST(JpegLoad, FilesOfAbsurdlyManyScansAreRefused) {
+    const std::string refused = Format("JPEG error #%d", static_cast<int>(JERR_BAD_SCAN_SCRIPT));
+    const struct {
+        int scans;
+        bool decodes;
+    } cases[] = {{10, true}, {500, true}, {501, false}, {694, false}};
+    for (const auto& c : cases) {
+        const auto bytes = ManyScansFile(c.scans);
+        for (bool progressiveDisplay : {false, true}) {
+            TJPEGImage image;
+            LoadBytes(image, bytes);  // the header alone is fine
+            image.SetProgressiveDisplay(progressiveDisplay);
+            try {
+                const Surface s = DrawToSurface(image);
+                EXPECT_TRUE(c.decodes) << c.scans;
+                EXPECT_EQ(s.pixels.size(), 64u);
+            } catch (const EJPEG& e) {
+                EXPECT_FALSE(c.decodes) << c.scans;
+                EXPECT_EQ(e.Message(), refused);
+            }
+        }
+    }
+}
+
 TEST(JpegLoad, ProgressiveDisplayEndsWithThePixelsOfAPlainDecode) {
     for (const char* file : {"video-001.progressive.jpg", "video-005.gray.q50.progressive.jpg",
                              "video-001.progressive.truncated.jpg"}) {
