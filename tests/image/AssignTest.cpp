@@ -78,7 +78,7 @@ TBitmap MakeBitmap(int bits, int32_t width, std::vector<std::vector<uint8_t>> ro
     return bitmap;
 }
 
-TEST(Assign, DeviceBitmapsOfEveryDepthArriveOpaque) {
+TEST(Bitmap32Assign, DeviceBitmapsOfEveryDepthArriveOpaque) {
     std::vector<TRGBQuad> table16;
     for (uint8_t i = 0; i < 16; ++i) table16.push_back(RGBQuad(uint8_t(i * 16), i, uint8_t(255 - i)));
     const auto entry16 = [](uint8_t i) { return Color32(uint8_t(i * 16), i, uint8_t(255 - i)); };
@@ -118,7 +118,7 @@ TEST(Assign, DeviceBitmapsOfEveryDepthArriveOpaque) {
     }
 }
 
-TEST(Assign, NoSourceEmptiesTheBuffer) {
+TEST(Bitmap32Assign, NoSourceEmptiesTheBuffer) {
     TBitmap32 buffer;
     buffer.SetSize(4, 4);
     EventLog log;
@@ -131,7 +131,7 @@ TEST(Assign, NoSourceEmptiesTheBuffer) {
     EXPECT_EQ(log.Take(), (Events{"changing", "change"}));
 }
 
-TEST(Assign, AnotherBufferGivesAllFourBytesAndItsSettingsButNotItsCallback) {
+TEST(Bitmap32Assign, AnotherBufferGivesAllFourBytesAndItsSettingsButNotItsCallback) {
     TBitmap32 source;
     source.SetSize(2, 2);
     FillWith(source, [](int32_t x, int32_t y) { return TColor32(0x01000000u * (x + 2 * y) + 0x00ABCDEF); });
@@ -157,7 +157,7 @@ TEST(Assign, AnotherBufferGivesAllFourBytesAndItsSettingsButNotItsCallback) {
     EXPECT_EQ(PixelsOf(buffer), PixelsOf(source));
 }
 
-TEST(Assign, AGraphicPaintsOverTheOldPixelsWhenTheSizeStays) {
+TEST(Bitmap32Assign, AGraphicPaintsOverTheOldPixelsWhenTheSizeStays) {
     TBitmap32 buffer;
     buffer.SetSize(3, 2);
     FillWith(buffer, [](int32_t x, int32_t y) { return TColor32(0x00101010 * (x + 3 * y)); });
@@ -171,7 +171,7 @@ TEST(Assign, AGraphicPaintsOverTheOldPixelsWhenTheSizeStays) {
     EXPECT_EQ(PixelsOf(buffer), (std::vector<TColor32>{0xFF000000, 0xFF000000, 0xFF000000, 0xFFABCDEF}));
 }
 
-TEST(Assign, AGraphicThatFailsLeavesWhatItPaintedAndStillNotifies) {
+TEST(Bitmap32Assign, AGraphicThatFailsLeavesWhatItPaintedAndStillNotifies) {
     TBitmap32 buffer;
     EventLog log;
     log.Bind(buffer);
@@ -182,7 +182,7 @@ TEST(Assign, AGraphicThatFailsLeavesWhatItPaintedAndStillNotifies) {
     EXPECT_EQ(buffer.UpdateCount(), 0);
 }
 
-TEST(Assign, AGraphicTooLargeForMemoryLeavesAnEmptyBuffer) {
+TEST(Bitmap32Assign, AGraphicTooLargeForMemoryLeavesAnEmptyBuffer) {
     TBitmap32 buffer;
     buffer.SetSize(2, 2);
     EventLog log;
@@ -200,7 +200,7 @@ TEST(Assign, AGraphicTooLargeForMemoryLeavesAnEmptyBuffer) {
     EXPECT_EQ(buffer.UpdateCount(), 0);
 }
 
-TEST(Assign, APictureGivesItsGraphic) {
+TEST(Bitmap32Assign, APictureGivesItsGraphic) {
     TPicture holdingBitmap;
     holdingBitmap.SetGraphic(std::make_unique<TBitmap>(MakeBitmap(24, 1, {{1, 2, 3}, {4, 5, 6}})));
     TPicture holdingGraphic;
@@ -219,7 +219,7 @@ TEST(Assign, APictureGivesItsGraphic) {
     EXPECT_TRUE(buffer.IsEmpty());
 }
 
-TEST(Assign, TheClipboardGivesItsPicture) {
+TEST(Bitmap32Assign, TheClipboardGivesItsPicture) {
     TMemoryClipboard clipboard;
     clipboard.SetBitmap(MakeBitmap(24, 2, {{1, 2, 3, 4, 5, 6}}));
     TBitmap32 buffer;
@@ -243,7 +243,7 @@ TEST(Assign, TheClipboardGivesItsPicture) {
     EXPECT_EQ(nothing.OpenCount, nothing.CloseCount);
 }
 
-TEST(Assign, OtherSourcesPutThemselvesInOrFailWithTheConversionError) {
+TEST(Bitmap32Assign, OtherSourcesPutThemselvesInOrFailWithTheConversionError) {
     TBitmap32 buffer;
     EventLog log;
     log.Bind(buffer);
@@ -268,7 +268,7 @@ TEST(Assign, OtherSourcesPutThemselvesInOrFailWithTheConversionError) {
 
 std::vector<uint8_t> BytesOf(const TBitmap& bitmap) { return {bitmap.Pixels().begin(), bitmap.Pixels().end()}; }
 
-TEST(AssignTo, DeviceBitmapsOfAnyDepthBecome32BitsWithEveryByteKept) {
+TEST(Bitmap32AssignTo, DeviceBitmapsOfAnyDepthBecome32BitsWithEveryByteKept) {
     TBitmap32 buffer;
     buffer.SetSize(2, 2);
     FillWith(buffer, [](int32_t x, int32_t y) { return TColor32(0x00123456 + 0x01000000u * (x + 2 * y)); });
@@ -290,7 +290,7 @@ TEST(AssignTo, DeviceBitmapsOfAnyDepthBecome32BitsWithEveryByteKept) {
     EXPECT_EQ(BytesOf(viaAssign), expected);
 }
 
-TEST(AssignTo, AnEmptyBufferGivesA32BitBitmapOfNoPixels) {
+TEST(Bitmap32AssignTo, AnEmptyBufferGivesA32BitBitmapOfNoPixels) {
     TBitmap target = MakeBitmap(8, 3, {{1, 2, 3}});
     TBitmap32().AssignTo(target);
     EXPECT_EQ(target.BitsPerPixel(), 32);
@@ -299,7 +299,7 @@ TEST(AssignTo, AnEmptyBufferGivesA32BitBitmapOfNoPixels) {
     EXPECT_TRUE(target.Pixels().empty());
 }
 
-TEST(AssignTo, APictureGetsA32BitDeviceBitmap) {
+TEST(Bitmap32AssignTo, APictureGetsA32BitDeviceBitmap) {
     TBitmap32 buffer;
     buffer.SetSize(4, 4);
     buffer.Clear(0x00123456);  // red 0x12, green 0x34, blue 0x56, alpha 0
@@ -325,7 +325,7 @@ public:
     void SetBitmap(const TBitmap&) override { throw EClipboardException("Clipboard refused"); }
 };
 
-TEST(AssignTo, TheClipboardIsOpenedClearedGivenTheBitmapAndClosedOnEveryPath) {
+TEST(Bitmap32AssignTo, TheClipboardIsOpenedClearedGivenTheBitmapAndClosedOnEveryPath) {
     TBitmap32 buffer;
     buffer.SetSize(1, 2);
     buffer.SetPixel(0, 0, 0x80010203);
@@ -358,7 +358,7 @@ TEST(AssignTo, TheClipboardIsOpenedClearedGivenTheBitmapAndClosedOnEveryPath) {
     EXPECT_FALSE(held.IsOpen());
 }
 
-TEST(AssignTo, OtherTargetsFailWithTheConversionError) {
+TEST(Bitmap32AssignTo, OtherTargetsFailWithTheConversionError) {
     TBitmap32 buffer;
     TThing thing;
     try {
@@ -376,7 +376,7 @@ TEST(AssignTo, OtherTargetsFailWithTheConversionError) {
     }
 }
 
-TEST(CopyToDevice, CopiesTheWholeBufferClippedToTheSurface) {
+TEST(Bitmap32CopyToDevice, CopiesTheWholeBufferClippedToTheSurface) {
     TBitmap32 buffer;
     buffer.SetSize(2, 2);
     FillWith(buffer, [](int32_t x, int32_t y) { return TColor32(0xA0000000u + 0x10 * y + x + 1); });

@@ -168,7 +168,7 @@ TEST(ShowLSBs, TheResultHasTheLeftSizeAndNeedsOnlyAMiddleHeight) {
     }
 }
 
-TEST(Fill, BlackenAndWhitenKeepTheSizeAndNotifyNobody) {
+TEST(BlackenWhiten, BlackenAndWhitenKeepTheSizeAndNotifyNobody) {
     for (const auto& [fill, color] : {std::pair{&Blacken, TColor32{0}}, std::pair{&Whiten, TColor32{0x00FFFFFF}}}) {
         TBitmap32 buffer;
         buffer.SetSize(7, 3);
@@ -197,7 +197,7 @@ void MakeCoverAndSecret(TBitmap32& cover, TBitmap32& secret) {
     FillWith(secret, [&](int32_t x, int32_t y) { return kinds[(x * 3 + y * 5) % 6]; });
 }
 
-TEST(RoundTrip, SetLSBsThenShowLSBsRevealsTheSecretThroughADeviceBitmap) {
+TEST(HideAndReveal, SetLSBsThenShowLSBsRevealsTheSecretThroughADeviceBitmap) {
     TBitmap32 cover, secret, hidden;
     MakeCoverAndSecret(cover, secret);
     SetLSBs(cover, secret, hidden);
@@ -214,7 +214,7 @@ TEST(RoundTrip, SetLSBsThenShowLSBsRevealsTheSecretThroughADeviceBitmap) {
             ASSERT_EQ(revealed.GetPixel(x, y), IsPureWhite(secret.GetPixel(x, y)) ? kWhite : kBlack) << x << "," << y;
 }
 
-TEST(RoundTrip, AddBitThenSubtractGivesOneInEveryRaisedChannel) {
+TEST(HideAndReveal, AddBitThenSubtractGivesOneInEveryRaisedChannel) {
     Filled cover(2, 1, 0xFF00FF7F);
     TBitmap32 white, raised, difference;
     cover.SetPixel(1, 0, 0xFFFFFFFF);
