@@ -628,8 +628,10 @@ private:
     bool hasPalette_ = false;
     bool drawing_ = false;
     bool paletteLookup_ = false;
-    // What is left, during a load, of the memory that fill pixels not proved by data may take.
+    // What is left, during a load, of the memory that fill pixels not proved by data may take,
+    // and the pixel memory of the frames read so far (held to one allocation's limit in all).
     unsigned long long unprovenFill_ = 0;
+    unsigned long long loadedPixels_ = 0;
 };
 
 // Registers TGIFImage with TPicture as "GIF" ("GIF Image"), registers the "GIF Image" clipboard

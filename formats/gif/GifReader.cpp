@@ -101,6 +101,7 @@ void TGIFImage::LoadFromStream(TStream& stream) {
     Progress(TProgressStage::psStarting, 0, gifmsg::kLoading);
     Clear();
     unprovenFill_ = kUnprovenFillBudget;
+    loadedPixels_ = 0;
     const int64_t start = stream.Position();
     try {
         Header.LoadFromStream(stream);
@@ -211,7 +212,9 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
 void TGIFSubImage::LoadImageData(TStream& stream) {
     const size_t width = Descriptor.Width, height = Descriptor.Height;
     const unsigned long long pixels = static_cast<unsigned long long>(width) * height;
-    CheckAllocationSize(pixels);
+    // Every frame's pixels stay in memory, so the frames of one file share one allocation's limit.
+    CheckAllocationSize(image_->loadedPixels_ + pixels);
+    image_->loadedPixels_ += pixels;
     const int transparentIndex = TransparentIndex();
     const uint8_t fill = transparentIndex >= 0 ? static_cast<uint8_t>(transparentIndex) : 0;
 

@@ -466,6 +466,22 @@ TEST(GifReader, ExtensionsBeforeTheTrailerMakeAnEmptyFrame) {
     EXPECT_TRUE(g.warnings.empty());
 }
 
+TEST(GifReader, RenderOnLoadRendersEachFrameAsItIsRead) {
+    const std::vector<uint8_t> bytes = GifBuilder().Header(2, 1, 4).Frame(0, 0, 2, 1, std::vector<uint8_t>{1, 3}, 2).Trailer().b;
+    Loaded plain;
+    plain.Load(bytes);
+    EXPECT_FALSE(plain.image.Images[0]->HasBitmap());
+    RenderOnLoad = true;
+    Loaded rendered;
+    rendered.Load(bytes);
+    // Without any colour table the rendering, and so the load, fails.
+    const std::string error = LoadError(GifBuilder().Header(2, 1, 0).Frame(0, 0, 2, 1, std::vector<uint8_t>{1, 3}, 2).Trailer().b);
+    RenderOnLoad = false;
+    ASSERT_TRUE(rendered.image.Images[0]->HasBitmap());
+    EXPECT_EQ(rendered.image.Images[0]->Bitmap()->ScanLine(0)[1], 3);
+    EXPECT_EQ(error, "No global or local color table defined");
+}
+
 TEST(GifReader, HeaderAndTrailerOnly) {
     Loaded g;
     g.Load(GifBuilder().Header(7, 3, 0).Trailer().b);
