@@ -2,6 +2,8 @@
 // files, the standard error box) and the scripted desktop that tests drive.
 #include "platform/Desktop.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <new>
 
@@ -67,7 +69,13 @@ std::string ApplicationTitle(const std::string& exeName) {
     return title;
 }
 
-std::string ReadMeFileName(const std::string& exeName) { return ExtractFilePath(exeName) + "ReadMe.Txt"; }
+std::string ReadMeFileName(const std::string& exeName) {
+    const std::string folder = ExtractFilePath(exeName);
+    const std::string beside = folder + "ReadMe.Txt";
+    if (::access(beside.c_str(), F_OK) == 0 || !folder.ends_with("/bin/")) return beside;
+    const std::string installed = folder.substr(0, folder.size() - 4) + "share/doc/noxsteg/ReadMe.Txt";
+    return ::access(installed.c_str(), F_OK) == 0 ? installed : beside;
+}
 
 void ShowException(TDesktop& desktop, const std::exception& error) {
     if (dynamic_cast<const EAbort*>(&error) != nullptr) return;

@@ -109,7 +109,10 @@ std::string ExtractFilePath(const std::string& path);
 // stop, the first character in upper case and the rest in lower case ("/usr/bin/noxsteg" and
 // "NoxSteg.exe" -> "Noxsteg").
 std::string ApplicationTitle(const std::string& exeName);
-// The read-me file beside the program: its folder followed by "ReadMe.Txt".
+// The read-me file: "ReadMe.Txt" beside the program. An installed program lies in <prefix>/bin
+// and its read-me in <prefix>/share/doc/noxsteg/ReadMe.Txt; that one is taken when there is none
+// beside the program but there is one there. Otherwise the name beside the program (which the
+// shell then fails to open, silently).
 std::string ReadMeFileName(const std::string& exeName);
 
 // ---- everything together ------------------------------------------------------------------------

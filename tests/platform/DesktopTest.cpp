@@ -2,6 +2,8 @@
 // standard error box, the cursor guard, and the scripted desktop that window tests rely on.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <new>
 #include <stdexcept>
 
@@ -40,6 +42,26 @@ TEST(Desktop, NamesOfTheProgramAndItsFiles) {
         EXPECT_EQ(ExtractFileName(c.exe), c.file);
         EXPECT_EQ(ReadMeFileName(c.exe), c.readMe);
     }
+}
+
+TEST(Desktop, TheReadMeOfAnInstalledProgramIsFoundInItsDocumentationFolder) {
+    char pattern[] = "/tmp/noxsteg-readme-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::filesystem::path root = pattern;
+    std::filesystem::create_directories(root / "bin");
+    std::filesystem::create_directories(root / "share/doc/noxsteg");
+    const std::string exe = (root / "bin/noxsteg").string();
+    // Neither exists: the name beside the program.
+    EXPECT_EQ(ReadMeFileName(exe), (root / "bin/ReadMe.Txt").string());
+    std::ofstream(root / "share/doc/noxsteg/ReadMe.Txt") << "read me";
+    EXPECT_EQ(ReadMeFileName(exe), (root / "share/doc/noxsteg/ReadMe.Txt").string());
+    // One beside the program wins.
+    std::ofstream(root / "bin/ReadMe.Txt") << "read me too";
+    EXPECT_EQ(ReadMeFileName(exe), (root / "bin/ReadMe.Txt").string());
+    // Only a program in a "bin" folder looks elsewhere.
+    std::filesystem::create_directories(root / "other");
+    EXPECT_EQ(ReadMeFileName((root / "other/noxsteg").string()), (root / "other/ReadMe.Txt").string());
+    std::filesystem::remove_all(root);
 }
 
 TEST(Desktop, TheErrorBoxIsCaptionedWithTheTitleAndEndsItsSentence) {
