@@ -112,7 +112,7 @@ void TBitmap32::Assign(TPersistent* source) {
     Changing();
     BeginUpdate();
     try {
-        AssignFromGraphic(source);
+        AssignFromSource(source);
     } catch (...) {
         EndUpdate();
         Changed();
@@ -127,7 +127,7 @@ void TBitmap32::PaintGraphic(TGraphic& graphic, const TRect& rect) {
     graphic.Draw(canvas, rect);
 }
 
-void TBitmap32::AssignFromGraphic(TPersistent* source) {
+void TBitmap32::AssignFromSource(TPersistent* source) {
     // A device bitmap: its rows converted to 32 bits by the platform, then opaque.
     const auto fromDeviceBitmap = [this](const TBitmap& bitmap) {
         SetSize(bitmap.GetWidth(), bitmap.GetHeight());

@@ -108,7 +108,7 @@ public:
     void SetOnPixelCombine(TPixelCombineEvent handler) { onPixelCombine_ = std::move(handler); }
 
 private:
-    void AssignFromGraphic(TPersistent* source);
+    void AssignFromSource(TPersistent* source);
     void PaintGraphic(TGraphic& graphic, const TRect& rect);
 
     // The pixel memory and its row length in pixels; the row length is kept as size_t beside
