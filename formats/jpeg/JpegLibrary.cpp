@@ -111,15 +111,30 @@ void TermDestination(j_compress_ptr cinfo) {
     dest.bytes->resize(dest.bytes->size() - dest.pub.free_in_buffer);
 }
 
-// The library keeps every buffer in memory (it has no temporary files); its whole-image buffers
-// (progressive files, two-pass colour quantisation) are refused when they exceed the machine's
-// memory, so a hostile header cannot make it swap the machine to death.
-long MemoryLimit() {
+// The memory the machine can give now without swapping: MemAvailable of /proc/meminfo, or all of
+// physical memory where that cannot be read.
+uint64_t AvailableMemory() {
+    if (std::FILE* f = std::fopen("/proc/meminfo", "r")) {
+        char line[128];
+        unsigned long long kib = 0;
+        bool found = false;
+        while (!found && std::fgets(line, sizeof line, f) != nullptr)
+            found = std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1;
+        std::fclose(f);
+        if (found) return static_cast<uint64_t>(kib) * 1024;
+    }
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
-    constexpr long kMax = std::numeric_limits<long>::max();
-    if (pages <= 0 || pageSize <= 0) return 1L << 32;
-    return pages > kMax / pageSize ? kMax : pages * pageSize;
+    if (pages <= 0 || pageSize <= 0) return uint64_t{1} << 32;
+    return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
+}
+
+// The library keeps every buffer in memory (it has no temporary files); its whole-image buffers
+// (progressive files, two-pass colour quantisation) are refused beyond `bytes`, so a hostile header
+// cannot make it swap the machine to death. The library reads 0 as "no limit": at least 1.
+void SetLibraryMemoryLimit(j_common_ptr cinfo, uint64_t bytes) {
+    constexpr uint64_t kMax = static_cast<uint64_t>(std::numeric_limits<long>::max());
+    cinfo->mem->max_memory_to_use = static_cast<long>(std::clamp<uint64_t>(bytes, 1, kMax));
 }
 
 // Not a progress report (nobody listens): the guard against files of absurdly many scans.
@@ -149,7 +164,7 @@ Decompressor::Decompressor(std::span<const uint8_t> bytes) {
         jpeg_destroy_decompress(&cinfo);  // the destructor does not run for a constructor that fails
         throw;
     }
-    cinfo.mem->max_memory_to_use = MemoryLimit();
+    SetLibraryMemoryLimit(reinterpret_cast<j_common_ptr>(&cinfo), AvailableMemory());
     source_.data = bytes.data();
     source_.size = bytes.size();
     source_.pub.init_source = InitSource;
@@ -163,9 +178,12 @@ Decompressor::Decompressor(std::span<const uint8_t> bytes) {
 }
 
 void Decompressor::ReserveMemory(uint64_t bytes) {
-    const auto limit = static_cast<uint64_t>(MemoryLimit());
-    // The library reads 0 as "no limit": leave it at least one byte.
-    cinfo.mem->max_memory_to_use = static_cast<long>(bytes < limit ? limit - bytes : 1);
+    // A picture that alone would need more than the machine has free now is refused before
+    // anything is allocated (small ones never are: the check cannot misjudge them).
+    constexpr uint64_t kAlwaysAllowed = uint64_t{256} << 20;
+    const uint64_t available = AvailableMemory();
+    if (bytes > kAlwaysAllowed && bytes > available) throw EOutOfMemory(msg::kOutOfMemory);
+    SetLibraryMemoryLimit(reinterpret_cast<j_common_ptr>(&cinfo), bytes < available ? available - bytes : 1);
 }
 
 // jpeg_destroy is safe on a structure whose creation failed: the structure starts zeroed, and a
@@ -180,7 +198,7 @@ Compressor::Compressor(std::vector<uint8_t>& bytes) {
         jpeg_destroy_compress(&cinfo);  // the destructor does not run for a constructor that fails
         throw;
     }
-    cinfo.mem->max_memory_to_use = MemoryLimit();
+    SetLibraryMemoryLimit(reinterpret_cast<j_common_ptr>(&cinfo), AvailableMemory());
     destination_.bytes = &bytes;
     destination_.pub.init_destination = InitDestination;
     destination_.pub.empty_output_buffer = EmptyOutputBuffer;

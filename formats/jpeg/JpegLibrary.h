@@ -72,8 +72,8 @@ inline constexpr int kMaxScans = 500;
 class Decompressor {
 public:
     explicit Decompressor(std::span<const uint8_t> bytes);
-    // Leaves `bytes` of the machine's memory to the caller's picture: the library's whole-image
-    // buffers get at most the rest.
+    // Leaves `bytes` of the machine's available memory to the caller's picture: the library's
+    // whole-image buffers get at most the rest. EOutOfMemory when a large picture alone does not fit.
     void ReserveMemory(uint64_t bytes);
     ~Decompressor();
     Decompressor(const Decompressor&) = delete;
