@@ -99,6 +99,8 @@ void TPicture::LoadFromClipboard(TClipboard& clipboard) {
             graphic_ = std::move(bitmap);
             return;
         }
+        // A memory-block picture of a registered class. Metafiles have no reader here: they stop
+        // the walk all the same and fail as unsupported, which leaves the pane as it was.
         const auto reader = ClipboardRegistry().find(format);
         std::optional<std::vector<uint8_t>> data;
         if (reader != ClipboardRegistry().end()) data = clipboard.GetData(format);
