@@ -65,11 +65,26 @@ TPaletteEntries MakeMonochromePalette() { return {RGBQuad(0, 0, 0), RGBQuad(255,
 
 // ---- TColorLookup ------------------------------------------------------------------------------
 
-void TColorLookup::MapRow(const uint8_t* bgr, uint8_t* indices, int32_t width) {
+void TColorLookup::MapRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices, int32_t width) {
     TRGBQuad chosen;
-    for (int32_t x = 0; x < width; ++x, bgr += 3)
-        indices[x] = static_cast<uint8_t>(NearestEntry(bgr[2], bgr[1], bgr[0], chosen));
+    for (int32_t x = 0; x < width; ++x, pixels += pixelBytes)
+        indices[x] = static_cast<uint8_t>(NearestEntry(pixels[2], pixels[1], pixels[0], chosen));
 }
+
+namespace {
+
+// A row loop with the pixel size fixed at compile time, so the common 3- and 4-byte rows run
+// without a multiplication per pixel.
+template <typename Map>
+void ForEachPixel(const uint8_t* pixels, int pixelBytes, uint8_t* indices, int32_t width, Map map) {
+    if (pixelBytes == 4) {
+        for (int32_t x = 0; x < width; ++x, pixels += 4) indices[x] = map(pixels);
+    } else {
+        for (int32_t x = 0; x < width; ++x, pixels += 3) indices[x] = map(pixels);
+    }
+}
+
+}  // namespace
 
 // ---- TNetscapeColorLookup ------------------------------------------------------------------------
 
@@ -88,9 +103,9 @@ int TNetscapeColorLookup::NearestEntry(int red, int green, int blue, TRGBQuad& c
     return 36 * r + 6 * g + b;
 }
 
-void TNetscapeColorLookup::MapRow(const uint8_t* bgr, uint8_t* indices, int32_t width) {
-    for (int32_t x = 0; x < width; ++x, bgr += 3)
-        indices[x] = static_cast<uint8_t>(blue_[bgr[0]] + green_[bgr[1]] + red_[bgr[2]]);
+void TNetscapeColorLookup::MapRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices, int32_t width) {
+    ForEachPixel(pixels, pixelBytes, indices, width,
+                 [this](const uint8_t* p) { return static_cast<uint8_t>(blue_[p[0]] + green_[p[1]] + red_[p[2]]); });
 }
 
 // ---- TGrayScaleLookup ----------------------------------------------------------------------------
@@ -101,9 +116,9 @@ int TGrayScaleLookup::NearestEntry(int red, int green, int blue, TRGBQuad& chose
     return y;
 }
 
-void TGrayScaleLookup::MapRow(const uint8_t* bgr, uint8_t* indices, int32_t width) {
-    for (int32_t x = 0; x < width; ++x, bgr += 3)
-        indices[x] = static_cast<uint8_t>((77 * bgr[2] + 150 * bgr[1] + 29 * bgr[0]) >> 8);
+void TGrayScaleLookup::MapRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices, int32_t width) {
+    ForEachPixel(pixels, pixelBytes, indices, width,
+                 [](const uint8_t* p) { return static_cast<uint8_t>((77 * p[2] + 150 * p[1] + 29 * p[0]) >> 8); });
 }
 
 // ---- TMonochromeLookup ---------------------------------------------------------------------------
@@ -117,9 +132,9 @@ int TMonochromeLookup::NearestEntry(int red, int green, int blue, TRGBQuad& chos
     return 0;
 }
 
-void TMonochromeLookup::MapRow(const uint8_t* bgr, uint8_t* indices, int32_t width) {
-    for (int32_t x = 0; x < width; ++x, bgr += 3)
-        indices[x] = 77 * bgr[2] + 150 * bgr[1] + 29 * bgr[0] > 32512 ? 1 : 0;
+void TMonochromeLookup::MapRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices, int32_t width) {
+    ForEachPixel(pixels, pixelBytes, indices, width,
+                 [](const uint8_t* p) { return static_cast<uint8_t>(77 * p[2] + 150 * p[1] + 29 * p[0] > 32512 ? 1 : 0); });
 }
 
 // ---- TFastColorLookup ----------------------------------------------------------------------------

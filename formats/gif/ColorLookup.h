@@ -42,10 +42,10 @@ public:
     // The index for red, green and blue (0 to 255 each); `chosen` gets that entry's colour.
     virtual int NearestEntry(int red, int green, int blue, TRGBQuad& chosen) = 0;
 
-    // Maps `width` blue-green-red pixels to indices, each on its own. The look-ups whose answer is
-    // a formula override it with a table-driven loop, so the plain reduction makes no virtual
-    // call per pixel.
-    virtual void MapRow(const uint8_t* bgr, uint8_t* indices, int32_t width);
+    // Maps `width` pixels to indices, each on its own. Pixels are blue, green, red and, when
+    // `pixelBytes` is 4, a fourth byte that plays no part. The look-ups whose answer is a formula
+    // override it with a table-driven loop, so the plain reduction makes no virtual call per pixel.
+    virtual void MapRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices, int32_t width);
 
 private:
     int colors_;
@@ -57,7 +57,7 @@ class TNetscapeColorLookup final : public TColorLookup {
 public:
     TNetscapeColorLookup();
     int NearestEntry(int red, int green, int blue, TRGBQuad& chosen) override;
-    void MapRow(const uint8_t* bgr, uint8_t* indices, int32_t width) override;
+    void MapRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices, int32_t width) override;
 
 private:
     // The index share of each channel value: 36 x level, 6 x level and level.
@@ -69,7 +69,7 @@ class TGrayScaleLookup final : public TColorLookup {
 public:
     TGrayScaleLookup() : TColorLookup(256) {}
     int NearestEntry(int red, int green, int blue, TRGBQuad& chosen) override;
-    void MapRow(const uint8_t* bgr, uint8_t* indices, int32_t width) override;
+    void MapRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices, int32_t width) override;
 };
 
 // Black (0) and white (1): white when 77 red + 150 green + 29 blue is above 32512.
@@ -77,7 +77,7 @@ class TMonochromeLookup final : public TColorLookup {
 public:
     TMonochromeLookup() : TColorLookup(2) {}
     int NearestEntry(int red, int green, int blue, TRGBQuad& chosen) override;
-    void MapRow(const uint8_t* bgr, uint8_t* indices, int32_t width) override;
+    void MapRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices, int32_t width) override;
 };
 
 // The nearest entry of any palette (smallest sum of absolute channel differences, the lowest

@@ -60,8 +60,8 @@ void TColorQuantizer::AddColor(uint8_t red, uint8_t green, uint8_t blue) {
     while (leafCount_ > limit_) ReduceOne();
 }
 
-void TColorQuantizer::AddRow(const uint8_t* bgr, int32_t width) {
-    for (int32_t x = 0; x < width; ++x, bgr += 3) AddColor(bgr[2], bgr[1], bgr[0]);
+void TColorQuantizer::AddRow(const uint8_t* pixels, int pixelBytes, int32_t width) {
+    for (int32_t x = 0; x < width; ++x, pixels += pixelBytes) AddColor(pixels[2], pixels[1], pixels[0]);
 }
 
 void TColorQuantizer::ReduceOne() {

@@ -18,8 +18,8 @@ public:
 
     // Inserts one pixel and folds nodes until the leaves fit the limit.
     void AddColor(uint8_t red, uint8_t green, uint8_t blue);
-    // Inserts `width` blue-green-red pixels, left to right.
-    void AddRow(const uint8_t* bgr, int32_t width);
+    // Inserts `width` blue-green-red pixels of `pixelBytes` bytes each, left to right.
+    void AddRow(const uint8_t* pixels, int pixelBytes, int32_t width);
 
     int LeafCount() const { return leafCount_; }
     // The leaves' average colours, depth first with children in order 0 to 7.

@@ -19,7 +19,11 @@ constexpr const char* kNoDibMemory = "Failed to allocate memory for GIF DIB";
 TPaletteEntries Quantize(const TBitmap& source, int limit) {
     TColorQuantizer quantizer(limit);
     TDIBReader reader(source);
-    for (int32_t y = 0; y < source.GetHeight(); ++y) quantizer.AddRow(reader.Row(y), source.GetWidth());
+    for (int32_t y = 0; y < source.GetHeight(); ++y) {
+        int pixelBytes;
+        const uint8_t* row = reader.Row(y, pixelBytes);
+        quantizer.AddRow(row, pixelBytes, source.GetWidth());
+    }
     return quantizer.Palette();
 }
 
@@ -37,33 +41,27 @@ std::unique_ptr<TColorLookup> MakeLookup(uint8_t reductionMethod, const TPalette
 // ---- TDIBReader ----------------------------------------------------------------------------------
 
 TDIBReader::TDIBReader(const TBitmap& source) : source_(source) {
-    if (source.BitsPerPixel() != 24) {
+    const bool inPlace = source.BitsPerPixel() == 24 || (source.BitsPerPixel() == 32 && !source.HasBitFields());
+    if (!inPlace) {
         const size_t width = static_cast<size_t>(source.GetWidth());
         buffer_.resize(width * 3);
-        if (source.BitsPerPixel() != 32 || source.HasBitFields()) wide_.resize(width);
+        wide_.resize(width);
     }
 }
 
-const uint8_t* TDIBReader::Row(int32_t y) {
-    if (source_.BitsPerPixel() == 24) return source_.ScanLine(y);
-    const int32_t width = source_.GetWidth();
-    uint8_t* out = buffer_.data();
+const uint8_t* TDIBReader::Row(int32_t y, int& pixelBytes) {
     if (wide_.empty()) {
-        // Plain 32-bit rows (the pane's pictures): drop every fourth byte.
-        const uint8_t* in = source_.ScanLine(y);
-        for (int32_t x = 0; x < width; ++x, in += 4, out += 3) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
-        }
-    } else {
-        source_.RowTo32(y, wide_.data());
-        for (int32_t x = 0; x < width; ++x, out += 3) {
-            const uint32_t p = wide_[static_cast<size_t>(x)];
-            out[0] = static_cast<uint8_t>(p);
-            out[1] = static_cast<uint8_t>(p >> 8);
-            out[2] = static_cast<uint8_t>(p >> 16);
-        }
+        pixelBytes = source_.BitsPerPixel() / 8;
+        return source_.ScanLine(y);
+    }
+    pixelBytes = 3;
+    source_.RowTo32(y, wide_.data());
+    uint8_t* out = buffer_.data();
+    for (const uint32_t p : wide_) {
+        out[0] = static_cast<uint8_t>(p);
+        out[1] = static_cast<uint8_t>(p >> 8);
+        out[2] = static_cast<uint8_t>(p >> 16);
+        out += 3;
     }
     return buffer_.data();
 }
@@ -135,7 +133,11 @@ TPaletteReducer::TPaletteReducer(const TBitmap& source, uint8_t reductionMethod,
     ditherer_ = MakeDitherer(ditherMode, *lookup_, source.GetWidth());
 }
 
-void TPaletteReducer::Row(int32_t y, uint8_t* indices) { ditherer_->DitherRow(reader_.Row(y), indices); }
+void TPaletteReducer::Row(int32_t y, uint8_t* indices) {
+    int pixelBytes;
+    const uint8_t* row = reader_.Row(y, pixelBytes);
+    ditherer_->DitherRow(row, pixelBytes, indices);
+}
 
 // ---- ReduceToPalette -------------------------------------------------------------------------------
 

@@ -40,13 +40,14 @@ std::unique_ptr<TBitmap> ReduceToPalette(const TBitmap& source, uint8_t reductio
 std::unique_ptr<TBitmap> MakeIndexedPicture(int32_t width, int32_t height, int bitsPerPixel,
                                             std::span<const TRGBQuad> palette);
 
-// Hands out the rows of any device bitmap as blue-green-red bytes, row 0 being the top row,
-// without changing the bitmap: 24-bit rows are handed out in place, others converted into a
-// buffer that the next call reuses.
+// Hands out the rows of any device bitmap as blue-green-red pixels, row 0 being the top row,
+// without changing the bitmap: 24-bit rows and plain 32-bit rows (blue, green, red and a fourth
+// byte) are handed out in place, others converted into a 24-bit buffer that the next call reuses.
 class TDIBReader {
 public:
     explicit TDIBReader(const TBitmap& source);
-    const uint8_t* Row(int32_t y);
+    // Row y; `pixelBytes` gets 3 or 4.
+    const uint8_t* Row(int32_t y, int& pixelBytes);
 
 private:
     const TBitmap& source_;

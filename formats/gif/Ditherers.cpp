@@ -56,9 +56,9 @@ void TDitherEngine::NextRow() {
     column_ = direction_ > 0 ? 0 : width_ - 1;
 }
 
-void TDitherEngine::DitherRow(const uint8_t* bgr, uint8_t* indices) {
+void TDitherEngine::DitherRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices) {
     // Without error diffusion the walking direction changes nothing: map the row in one pass.
-    lookup_.MapRow(bgr, indices, width_);
+    lookup_.MapRow(pixels, pixelBytes, indices, width_);
     NextRow();
 }
 
@@ -115,11 +115,12 @@ void TErrorDiffusionDitherer::NextRow() {
     TDitherEngine::NextRow();
 }
 
-void TErrorDiffusionDitherer::DitherRow(const uint8_t* bgr, uint8_t* indices) {
+void TErrorDiffusionDitherer::DitherRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices) {
     TRGBQuad chosen;
     while (column_ >= 0 && column_ < width_) {
         const int32_t x = column_;
-        const int channel[3] = {bgr[3 * x], bgr[3 * x + 1], bgr[3 * x + 2]};
+        const uint8_t* p = pixels + static_cast<size_t>(x) * static_cast<size_t>(pixelBytes);
+        const int channel[3] = {p[0], p[1], p[2]};
         indices[x] = static_cast<uint8_t>(Diffuse(channel, chosen));
     }
     NextRow();

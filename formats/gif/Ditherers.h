@@ -27,9 +27,11 @@ public:
     // Reverses the direction; the column becomes 0 (left to right) or width - 1.
     virtual void NextRow();
 
-    // Maps one row of blue-green-red pixels into `indices`, walking from the current column in the
-    // direction of travel, then moves to the next row.
-    virtual void DitherRow(const uint8_t* bgr, uint8_t* indices);
+    // Maps one row of pixels into `indices`, walking from the current column in the direction of
+    // travel, then moves to the next row. Pixels are blue, green, red and, when `pixelBytes` is 4,
+    // a fourth byte that plays no part.
+    virtual void DitherRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices);
+    void DitherRow(const uint8_t* bgr, uint8_t* indices) { DitherRow(bgr, 3, indices); }
 
     int32_t Column() const { return column_; }
     int Direction() const { return direction_; }
@@ -60,7 +62,8 @@ public:
 
     int DitherPixel(int red, int green, int blue, TRGBQuad& chosen) override;
     void NextRow() override;
-    void DitherRow(const uint8_t* bgr, uint8_t* indices) override;
+    using TDitherEngine::DitherRow;
+    void DitherRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices) override;
 
 private:
     static constexpr int kPad = 3;  // widest reach of a kernel, left and right
