@@ -25,7 +25,8 @@ namespace {
 int32_t ReadInt32LE(TStream& stream) {
     uint8_t b[4];
     stream.ReadBuffer(b, 4);
-    return static_cast<int32_t>(uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24));
+    return static_cast<int32_t>(uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) |
+                                (uint32_t{b[3]} << 24));
 }
 
 void WriteInt32LE(TStream& stream, int32_t value) {

@@ -51,8 +51,12 @@ public:
     bool IsEmpty() const override { return bits_ == nullptr; }
 
     // ---- pixels (no range check, no notification) ----------------------------------------------
-    TColor32 GetPixel(int32_t x, int32_t y) const { return bits_[static_cast<size_t>(y) * stride_ + static_cast<size_t>(x)]; }
-    void SetPixel(int32_t x, int32_t y, TColor32 value) { bits_[static_cast<size_t>(y) * stride_ + static_cast<size_t>(x)] = value; }
+    TColor32 GetPixel(int32_t x, int32_t y) const {
+        return bits_[static_cast<size_t>(y) * stride_ + static_cast<size_t>(x)];
+    }
+    void SetPixel(int32_t x, int32_t y, TColor32 value) {
+        bits_[static_cast<size_t>(y) * stride_ + static_cast<size_t>(x)] = value;
+    }
     TColor32* RowAddress(int32_t y) { return bits_ + static_cast<size_t>(y) * stride_; }
     const TColor32* RowAddress(int32_t y) const { return bits_ + static_cast<size_t>(y) * stride_; }
     TColor32* Bits() { return bits_; }

@@ -80,11 +80,14 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
 
     if (sw == dw && sh == dh) {
         for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
-            const TColor32* from = srcRow(srcRect.Top + (int64_t{y} - dstRect.Top)) + srcRect.Left + (int64_t{clip.Left} - dstRect.Left);
+            const TColor32* from =
+                srcRow(srcRect.Top + (int64_t{y} - dstRect.Top)) + srcRect.Left + (int64_t{clip.Left} - dstRect.Left);
             if (mode == dmOpaque) {
                 std::memcpy(dst.RowAddress(y) + clip.Left, from, static_cast<size_t>(count) * sizeof(TColor32));
             } else {
-                PutRow(dst.RowAddress(y) + clip.Left, count, [from](int64_t i) { return from[i]; }, mode, masterAlpha, combine);
+                PutRow(
+                    dst.RowAddress(y) + clip.Left, count, [from](int64_t i) { return from[i]; }, mode, masterAlpha,
+                    combine);
             }
         }
         return;
@@ -92,8 +95,10 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
 
     const int64_t stepX = (sw << 16) / dw, stepY = (sh << 16) / dh;
     // A view clipped on the left or top starts by the ratio (sw - 1) / (dw - 1) with 65535.
-    const int64_t startX = dw == 1 ? 0 : RoundedQuotient(__int128(int64_t{clip.Left} - dstRect.Left) * (sw - 1) * 65535, dw - 1);
-    const int64_t startY = dh == 1 ? 0 : RoundedQuotient(__int128(int64_t{clip.Top} - dstRect.Top) * (sh - 1) * 65535, dh - 1);
+    const int64_t startX =
+        dw == 1 ? 0 : RoundedQuotient(__int128(int64_t{clip.Left} - dstRect.Left) * (sw - 1) * 65535, dw - 1);
+    const int64_t startY =
+        dh == 1 ? 0 : RoundedQuotient(__int128(int64_t{clip.Top} - dstRect.Top) * (sh - 1) * 65535, dh - 1);
 
     // The source column of every destination column, the same for every row.
     std::vector<uint32_t> columns(static_cast<size_t>(count));
@@ -110,8 +115,9 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
         const TColor32* from = srcRow(srcRect.Top + row) + srcRect.Left;
         TColor32* to = dst.RowAddress(y) + clip.Left;
         if (mode != dmOpaque) {
-            PutRow(to, count, [from, &columns](int64_t i) { return from[columns[static_cast<size_t>(i)]]; }, mode,
-                   masterAlpha, combine);
+            PutRow(
+                to, count, [from, &columns](int64_t i) { return from[columns[static_cast<size_t>(i)]]; }, mode,
+                masterAlpha, combine);
             continue;
         }
         if (row == previousRow) {

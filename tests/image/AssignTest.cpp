@@ -74,7 +74,8 @@ TBitmap MakeBitmap(int bits, int32_t width, std::vector<std::vector<uint8_t>> ro
     bitmap.SetBitsPerPixel(bits);
     bitmap.SetSize(width, static_cast<int32_t>(rows.size()));
     bitmap.SetColorTable(std::move(table));
-    for (size_t y = 0; y < rows.size(); ++y) std::copy(rows[y].begin(), rows[y].end(), bitmap.ScanLine(static_cast<int32_t>(y)));
+    for (size_t y = 0; y < rows.size(); ++y)
+        std::copy(rows[y].begin(), rows[y].end(), bitmap.ScanLine(static_cast<int32_t>(y)));
     return bitmap;
 }
 
@@ -90,18 +91,24 @@ TEST(Bitmap32Assign, DeviceBitmapsOfEveryDepthArriveOpaque) {
         std::vector<TColor32> expected;
     };
     const Case cases[] = {
-        {"1 bit", MakeBitmap(1, 3, {{0xA0}, {0x60}}, {RGBQuad(0x10, 0x20, 0x30), RGBQuad(0xF0, 0xE0, 0xD0)}),
+        {"1 bit",
+         MakeBitmap(1, 3, {{0xA0}, {0x60}}, {RGBQuad(0x10, 0x20, 0x30), RGBQuad(0xF0, 0xE0, 0xD0)}),
          {0xFFF0E0D0, 0xFF102030, 0xFFF0E0D0, 0xFF102030, 0xFFF0E0D0, 0xFFF0E0D0}},
-        {"4 bits", MakeBitmap(4, 3, {{0x12, 0xF0}, {0x07, 0x30}}, table16),
+        {"4 bits",
+         MakeBitmap(4, 3, {{0x12, 0xF0}, {0x07, 0x30}}, table16),
          {entry16(1), entry16(2), entry16(15), entry16(0), entry16(7), entry16(3)}},
-        {"8 bits, index beyond the table", MakeBitmap(8, 3, {{0, 1, 2}, {2, 200, 1}}, {RGBQuad(1, 2, 3), RGBQuad(4, 5, 6), RGBQuad(7, 8, 9)}),
+        {"8 bits, index beyond the table",
+         MakeBitmap(8, 3, {{0, 1, 2}, {2, 200, 1}}, {RGBQuad(1, 2, 3), RGBQuad(4, 5, 6), RGBQuad(7, 8, 9)}),
          {0xFF010203, 0xFF040506, 0xFF070809, 0xFF070809, 0xFF000000, 0xFF040506}},
-        {"16 bits 5-5-5", MakeBitmap(16, 3, {{0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00}, {0, 0, 0xFF, 0x7F, 0x10, 0x42}}),
+        {"16 bits 5-5-5",
+         MakeBitmap(16, 3, {{0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00}, {0, 0, 0xFF, 0x7F, 0x10, 0x42}}),
          {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFF000000, 0xFFFFFFFF, 0xFF848484}},
         {"16 bits 5-6-5 fields", bitfields, {0xFFFF0000, 0xFF00FF00, 0xFF000400, 0xFF0000FF, 0xFF000000, 0xFFFFFFFF}},
-        {"24 bits", MakeBitmap(24, 3, {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {10, 11, 12, 13, 14, 15, 16, 17, 18}}),
+        {"24 bits",
+         MakeBitmap(24, 3, {{1, 2, 3, 4, 5, 6, 7, 8, 9}, {10, 11, 12, 13, 14, 15, 16, 17, 18}}),
          {0xFF030201, 0xFF060504, 0xFF090807, 0xFF0C0B0A, 0xFF0F0E0D, 0xFF121110}},
-        {"32 bits, fourth byte dropped", MakeBitmap(32, 3, {{1, 2, 3, 0, 4, 5, 6, 0x80, 7, 8, 9, 0xFF}, {10, 11, 12, 1, 13, 14, 15, 2, 16, 17, 18, 3}}),
+        {"32 bits, fourth byte dropped",
+         MakeBitmap(32, 3, {{1, 2, 3, 0, 4, 5, 6, 0x80, 7, 8, 9, 0xFF}, {10, 11, 12, 1, 13, 14, 15, 2, 16, 17, 18, 3}}),
          {0xFF030201, 0xFF060504, 0xFF090807, 0xFF0C0B0A, 0xFF0F0E0D, 0xFF121110}},
     };
     for (const Case& c : cases) {
@@ -163,7 +170,8 @@ TEST(Bitmap32Assign, AGraphicPaintsOverTheOldPixelsWhenTheSizeStays) {
     FillWith(buffer, [](int32_t x, int32_t y) { return TColor32(0x00101010 * (x + 3 * y)); });
     TTestGraphic paintsNothing(3, 2);
     buffer.Assign(&paintsNothing);
-    EXPECT_EQ(PixelsOf(buffer), (std::vector<TColor32>{0xFF000000, 0xFF101010, 0xFF202020, 0xFF303030, 0xFF404040, 0xFF505050}));
+    EXPECT_EQ(PixelsOf(buffer),
+              (std::vector<TColor32>{0xFF000000, 0xFF101010, 0xFF202020, 0xFF303030, 0xFF404040, 0xFF505050}));
     EXPECT_EQ(paintsNothing.drawnInto, Rect(0, 0, 3, 2));
 
     TTestGraphic paintsOne(2, 2, {{1, 1, 0x00ABCDEF}});
@@ -272,7 +280,8 @@ TEST(Bitmap32AssignTo, DeviceBitmapsOfAnyDepthBecome32BitsWithEveryByteKept) {
     TBitmap32 buffer;
     buffer.SetSize(2, 2);
     FillWith(buffer, [](int32_t x, int32_t y) { return TColor32(0x00123456 + 0x01000000u * (x + 2 * y)); });
-    const std::vector<uint8_t> expected = {0x56, 0x34, 0x12, 0, 0x56, 0x34, 0x12, 1, 0x56, 0x34, 0x12, 2, 0x56, 0x34, 0x12, 3};
+    const std::vector<uint8_t> expected = {0x56, 0x34, 0x12, 0, 0x56, 0x34, 0x12, 1,
+                                           0x56, 0x34, 0x12, 2, 0x56, 0x34, 0x12, 3};
     for (int bits : {1, 4, 8, 16, 24, 32}) {
         TBitmap target = MakeBitmap(bits, 5, {{0xFF, 0xFF, 0xFF, 0xFF}}, {RGBQuad(1, 2, 3)});
         if (bits == 32) target.SetBitFields(0xFF, 0xFF00, 0xFF0000);

@@ -196,9 +196,9 @@ TEST(Bitmap32, FillRectExchangesAndClipsItsInclusiveCorners) {
                                                            "...#######", "...#######", "...#######"});
     const std::string single = std::string(55, '.') + "#" + std::string(44, '.');
     const Case cases[] = {
-        {0, 0, 9, -1, row0.c_str()},   // corners exchanged, then row -1 clipped to 0
-        {9, 9, 0, 0, all.c_str()},     {-5, -5, 2, 1, corner.c_str()},   {3, 3, 20, 20, inner.c_str()},
-        {5, 5, 5, 5, single.c_str()},  {10, 0, 12, 5, none.c_str()},     {-3, -3, -1, -1, none.c_str()},
+        {0, 0, 9, -1, row0.c_str()},  // corners exchanged, then row -1 clipped to 0
+        {9, 9, 0, 0, all.c_str()},    {-5, -5, 2, 1, corner.c_str()}, {3, 3, 20, 20, inner.c_str()},
+        {5, 5, 5, 5, single.c_str()}, {10, 0, 12, 5, none.c_str()},   {-3, -3, -1, -1, none.c_str()},
         {0, 10, 9, 11, none.c_str()},
     };
     for (const Case& c : cases) {
@@ -328,9 +328,9 @@ TEST(Color32, PlatformColoursBecomeOpaquePixels) {
         TColor32 expected;
     };
     for (const Case& c : {Case{0x000000FF, 0xFFFF0000}, Case{0x00123456, 0xFF563412}, Case{0, 0xFF000000},
-                          Case{static_cast<TColor>(0xFF00000F), 0xFFD4D0C8},    // button face
-                          Case{static_cast<TColor>(0x80000005), 0xFFFFFFFF},    // window
-                          Case{static_cast<TColor>(0xFF000008), 0xFF000000},    // window text
+                          Case{static_cast<TColor>(0xFF00000F), 0xFFD4D0C8},     // button face
+                          Case{static_cast<TColor>(0x80000005), 0xFFFFFFFF},     // window
+                          Case{static_cast<TColor>(0xFF000008), 0xFF000000},     // window text
                           Case{static_cast<TColor>(0xFF0000EE), 0xFF000000}}) {  // unknown index
         EXPECT_EQ(Color32(c.color), c.expected) << std::hex << c.color;
     }

@@ -21,8 +21,8 @@ struct NamedOperation {
     Operation run;
 };
 const NamedOperation kCombining[] = {{"Subtract", Subtract}, {"Add", Add}, {"AddBit", AddBit}, {"SetLSBs", SetLSBs}};
-const NamedOperation kAll[] = {{"Subtract", Subtract}, {"Add", Add},           {"AddBit", AddBit},
-                               {"SetLSBs", SetLSBs},   {"ShowLSBs", ShowLSBs}};
+const NamedOperation kAll[] = {
+    {"Subtract", Subtract}, {"Add", Add}, {"AddBit", AddBit}, {"SetLSBs", SetLSBs}, {"ShowLSBs", ShowLSBs}};
 
 // A buffer of one colour.
 struct Filled : TBitmap32 {
@@ -149,9 +149,8 @@ TEST(ShowLSBs, TheResultHasTheLeftSizeAndNeedsOnlyAMiddleHeight) {
         int32_t leftWidth, leftHeight, middleWidth, middleHeight, rightWidth, rightHeight;
     };
     const Case cases[] = {
-        {"smaller middle", 4, 3, 1, 1, 4, 3},      {"larger middle", 2, 2, 9, 9, 2, 2},
-        {"middle 0 wide", 4, 3, 0, 5, 4, 3},       {"middle 0 high", 4, 3, 5, 0, 0, 0},
-        {"empty middle", 4, 3, 0, 0, 0, 0},        {"empty left", 0, 0, 4, 3, 0, 0},
+        {"smaller middle", 4, 3, 1, 1, 4, 3}, {"larger middle", 2, 2, 9, 9, 2, 2}, {"middle 0 wide", 4, 3, 0, 5, 4, 3},
+        {"middle 0 high", 4, 3, 5, 0, 0, 0},  {"empty middle", 4, 3, 0, 0, 0, 0},  {"empty left", 0, 0, 4, 3, 0, 0},
         {"left 0 wide", 0, 3, 4, 3, 0, 3},
     };
     for (const Case& c : cases) {
@@ -191,7 +190,9 @@ TEST(BlackenWhiten, BlackenAndWhitenKeepTheSizeAndNotifyNobody) {
 // A varied cover picture and a secret of white, black, grey and almost-white pixels.
 void MakeCoverAndSecret(TBitmap32& cover, TBitmap32& secret) {
     cover.SetSize(23, 11);
-    FillWith(cover, [](int32_t x, int32_t y) { return TColor32(0xFF000000 | ((x * 37 + y * 11) * 0x010101 + x * 0x000300 + y)); });
+    FillWith(cover, [](int32_t x, int32_t y) {
+        return TColor32(0xFF000000 | ((x * 37 + y * 11) * 0x010101 + x * 0x000300 + y));
+    });
     const TColor32 kinds[] = {0xFFFFFFFF, 0xFF000000, 0xFF808080, 0xFFFFFFFE, 0x00FFFFFF, 0xFFFEFFFF};
     secret.SetSize(20, 15);
     FillWith(secret, [&](int32_t x, int32_t y) { return kinds[(x * 3 + y * 5) % 6]; });

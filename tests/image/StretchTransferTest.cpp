@@ -29,7 +29,8 @@ struct Tagged : TBitmap32 {
 
 // The scaled copy as it is computed in 32-bit arithmetic, transcribed independently (floating-point
 // start rounded by the default rounding mode): valid for sources up to 32767 pixels.
-void Reference32(std::vector<TColor32>& dst, int32_t dstWidth, int32_t dstHeight, const TRect& d, const TBitmap32& src) {
+void Reference32(std::vector<TColor32>& dst, int32_t dstWidth, int32_t dstHeight, const TRect& d,
+                 const TBitmap32& src) {
     const int32_t sw = src.Width(), sh = src.Height(), dw = d.Width(), dh = d.Height();
     const TRect c = Intersect(d, Rect(0, 0, dstWidth, dstHeight));
     if (c.IsEmpty()) return;
@@ -246,7 +247,7 @@ TEST(StretchTransfer, BlendAndCustomModes) {
     StretchTransfer(dest, Rect(0, 0, 2, 1), source, Rect(0, 0, 2, 1), sfNearest, dmCustom, 99, combine);
     EXPECT_EQ(PixelsOf(dest), (std::vector<TColor32>{0x0FF0F0F0, 0xF02F4F6F}));
     EXPECT_EQ(calls, (std::vector<std::tuple<TColor32, TColor32, TColor32>>{{0x00FFFFFF, 0x0F0F0F0F, 99},
-                                                                             {0xFF204060, 0x0F0F0F0F, 99}}));
+                                                                            {0xFF204060, 0x0F0F0F0F, 99}}));
 
     // Scaled: each destination pixel meets the source pixel it samples.
     TBitmap32 wide;
@@ -254,7 +255,7 @@ TEST(StretchTransfer, BlendAndCustomModes) {
     wide.Clear(0xFF102030);
     StretchTransfer(wide, Rect(0, 0, 4, 2), source, Rect(0, 0, 2, 1), sfNearest, dmBlend);
     EXPECT_EQ(PixelsOf(wide), (std::vector<TColor32>{0xFF102030, 0xFF102030, 0xFF204060, 0xFF204060, 0xFF102030,
-                                                      0xFF102030, 0xFF204060, 0xFF204060}));
+                                                     0xFF102030, 0xFF204060, 0xFF204060}));
     calls.clear();
     StretchTransfer(wide, Rect(0, 0, 4, 1), source, Rect(0, 0, 2, 1), sfNearest, dmCustom, 7, combine);
     ASSERT_EQ(calls.size(), 4u);
