@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QContextMenuEvent>
+#include <QTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
@@ -307,6 +309,23 @@ TEST_F(FormTest, ThePopupMenuIsEnabledOnlyOnAPaneWithAPicture) {
         for (QAction* entry : {form.Copy1, form.Paste1, form.Blacken1, form.Whiten1})
             EXPECT_EQ(entry->isEnabled(), c.enabled)
                 << c.pane->objectName().toStdString() << " " << c.width << "x" << c.height << " " << entry->text().toStdString();
+    }
+}
+
+TEST_F(FormTest, ARightClickOnAPaneSetsTheMenuEntriesForThatPane) {
+    form.ImageM->Bitmap().SetSize(4, 4);
+    const struct {
+        TImage32* pane;
+        bool enabled;
+    } cases[] = {{form.ImageM, true}, {form.ImageL, false}, {form.ImageM, true}, {form.ImageR, false}};
+    for (const auto& c : cases) {
+        // The menu runs its own loop; close it as soon as it is shown.
+        QTimer::singleShot(0, form.PopupMenu1, [this] { form.PopupMenu1->close(); });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), c.pane->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(c.pane, &event);
+        EXPECT_EQ(form.PopupPane(), c.pane);
+        for (QAction* entry : {form.Copy1, form.Paste1, form.Blacken1, form.Whiten1})
+            EXPECT_EQ(entry->isEnabled(), c.enabled) << c.pane->objectName().toStdString();
     }
 }
 

@@ -14,6 +14,7 @@
 
 #include "platform/Errors.h"
 #include "tests/view/QtTestApp.h"
+#include "view/ApplicationErrors.h"
 #include "view/Image32.h"
 #include "view/PopupMenu.h"
 
@@ -241,6 +242,35 @@ TEST_F(PaneTest, AShownPaneSizesItsBufferAsItIsResized) {
     pane.resize(249, 351);
     EXPECT_EQ(pane.Buffer().Width(), 249);
     EXPECT_EQ(pane.Buffer().Height(), 390);
+}
+
+TEST_F(PaneTest, ABackBufferThatCannotBeHadIsReportedAndTriedAgainAtTheNextPaint) {
+    std::vector<std::string> reported;
+    const TExceptionHandler previous =
+        SetApplicationExceptionHandler([&](const std::exception& e) { reported.push_back(e.what()); });
+    // A small window holding a pane far too large for a back buffer (70040 x 70040 pixels).
+    QWidget window;
+    window.resize(100, 100);
+    TImage32* huge = new TImage32(&window);
+    FillPattern(huge->Bitmap(), 10, 10);
+    window.show();
+    test::ProcessPendingEvents();
+    reported.clear();
+    huge->resize(70000, 70000);
+    huge->repaint();
+    test::ProcessPendingEvents();
+    EXPECT_TRUE(huge->Buffer().IsEmpty());
+    ASSERT_FALSE(reported.empty());
+    EXPECT_EQ(reported.front(), msg::kDIBAllocate);
+    // Back to a sensible size, the next paint makes the buffer and shows the picture.
+    reported.clear();
+    huge->resize(80, 60);
+    huge->repaint();
+    test::ProcessPendingEvents();
+    EXPECT_TRUE(reported.empty());
+    EXPECT_EQ(huge->Buffer().Width(), 120);
+    EXPECT_EQ(huge->Buffer().GetPixel(9, 9), Pattern(9, 9));
+    SetApplicationExceptionHandler(previous);
 }
 
 // Records the pane's notifications in order.
