@@ -106,6 +106,7 @@ void TCustomPaintBox32::paintEvent(QPaintEvent* /*event*/) {
         painter.fillRect(rect(), palette().color(QPalette::Button));
         return;
     }
+    failureReported_ = false;
     TLockGuard lock(buffer_);
     // The back buffer reaches the screen over its own memory: no copy, the alpha byte ignored.
     const QImage image(reinterpret_cast<const uchar*>(buffer_.Bits()), buffer_.Width(), buffer_.Height(),
@@ -129,6 +130,8 @@ void TCustomPaintBox32::moveEvent(QMoveEvent* event) {
 }
 
 void TCustomPaintBox32::ReportLater(std::exception_ptr error) {
+    if (failureReported_) return;
+    failureReported_ = true;
     QMetaObject::invokeMethod(
         this,
         [error] {

@@ -54,12 +54,15 @@ protected:
 
 private:
     // Reports a failure that happened inside a paint or resize event once that event is over, so
-    // that no message box runs inside the paint.
+    // that no message box runs inside the paint. Only the first failure after a good paint is
+    // reported: closing the error box repaints the pane, and a buffer that still cannot be had
+    // must not bring up the box again and again.
     void ReportLater(std::exception_ptr error);
 
     TBitmap32 buffer_;
     int32_t bufferMargin_ = 40;
     bool bufferValid_ = false;
+    bool failureReported_ = false;
     uint64_t bufferPaintCount_ = 0;
     uint64_t screenPaintCount_ = 0;
 };

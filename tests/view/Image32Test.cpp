@@ -259,9 +259,12 @@ TEST_F(PaneTest, ABackBufferThatCannotBeHadIsReportedAndTriedAgainAtTheNextPaint
     huge->resize(70000, 70000);
     huge->repaint();
     test::ProcessPendingEvents();
+    // Every paint tries again, but the error box comes up once, not after every repaint.
+    huge->repaint();
+    huge->repaint();
+    test::ProcessPendingEvents();
     EXPECT_TRUE(huge->Buffer().IsEmpty());
-    ASSERT_FALSE(reported.empty());
-    EXPECT_EQ(reported.front(), msg::kDIBAllocate);
+    EXPECT_EQ(reported, std::vector<std::string>{msg::kDIBAllocate});
     // Back to a sensible size, the next paint makes the buffer and shows the picture.
     reported.clear();
     huge->resize(80, 60);
