@@ -6,6 +6,16 @@
 #include "bench/Peers.h"
 #include "bench/Register.h"
 
+#if NOXSTEG_BENCH_HAVE_JPEG && NOXSTEG_BENCH_HAVE_IMAGE
+#include <cstring>
+
+#include "formats/jpeg/JpegImage.h"
+#include "image/Bitmap32.h"
+#include "platform/Bitmap.h"
+#include "platform/Stream.h"
+#define NOXSTEG_BENCH_OURS 1
+#endif
+
 namespace nox::bench {
 namespace {
 
@@ -30,7 +40,44 @@ void DirectEncode(benchmark::State& state, Kind kind) {
     for (auto _ : state) benchmark::DoNotOptimize(JpegEncode(rows.data(), RowBytes24(), kWidth, kHeight, 95));
 }
 
+#if NOXSTEG_BENCH_OURS
+// Loading the file's bytes and decoding them into the picture's device bitmap.
+void OurDecode(benchmark::State& state, Kind kind) {
+    const auto& file = JpegFile(kind);
+    for (auto _ : state) {
+        TJPEGImage jpeg;
+        TMemoryStream in = TMemoryStream::View(file);
+        jpeg.LoadFromStream(in);
+        if (jpeg.Bitmap().GetWidth() != kWidth) state.SkipWithError("the JPEG did not decode");
+    }
+}
+
+// Saving the Right pane as JPEG at quality 95: its 32-bit device bitmap taken over, encoded.
+void OurEncode(benchmark::State& state, Kind kind) {
+    TBitmap32 pane;
+    pane.SetSize(kWidth, kHeight);
+    std::memcpy(pane.Bits(), Pixels32(kind).data(), kPixels * 4);
+    TBitmap source;
+    pane.AssignTo(source);
+    for (auto _ : state) {
+        TJPEGImage jpeg;
+        jpeg.SetCompressionQuality(95);
+        jpeg.Assign(&source);
+        TMemoryStream out;
+        jpeg.SaveToStream(out);
+        benchmark::DoNotOptimize(out.Bytes().data());
+    }
+}
+#endif
+
 [[maybe_unused]] const bool registered = [] {
+#if NOXSTEG_BENCH_OURS
+    for (Kind kind : {Kind::Photo, Kind::Flat}) {
+        const std::string k = KindName(kind);
+        Register("jpeg/decode_" + k, [kind](benchmark::State& s) { OurDecode(s, kind); });
+        Register("jpeg/encode_" + k, [kind](benchmark::State& s) { OurEncode(s, kind); });
+    }
+#endif
     for (Kind kind : {Kind::Photo, Kind::Flat}) {
         const std::string k = KindName(kind);
         Register("jpeg/libjpeg_decode_" + k, [kind](benchmark::State& s) { DirectDecode(s, kind); });
