@@ -146,6 +146,24 @@ TEST(DrawTo, EqualsThe32BitComputationUpTo32767Pixels) {
     }
 }
 
+TEST(DrawTo, EqualsThe32BitComputationForEverySmallSizeAndOffset) {
+    // Small sizes give exact halves in the clipped start, where rounding must match.
+    TBitmap32 dest;
+    dest.SetSize(6, 5);
+    for (int32_t sw = 1; sw <= 12; ++sw)
+        for (int32_t dw = 1; dw <= 24; ++dw)
+            for (int32_t offset = -dw; offset <= 6; offset += 1) {
+                const Tagged source(sw, 3);
+                const TRect rect = Rect(offset, offset / 2, offset + dw, offset / 2 + (dw + 1) / 2);
+                dest.Clear(0);
+                source.DrawTo(dest, rect);
+                std::vector<TColor32> expected(30, 0);
+                Reference32(expected, 6, 5, rect, source);
+                ASSERT_EQ(PixelsOf(dest), expected) << sw << " into " << rect.Left << "," << rect.Top << ","
+                                                    << rect.Right << "," << rect.Bottom;
+            }
+}
+
 TEST(DrawTo, SourcesBeyond32767PixelsSampleCorrectly) {
     // 40000 * 65536 does not fit 32 bits; the draw still picks every 400th column.
     const Tagged wide(40000, 1);
