@@ -76,6 +76,54 @@ std::vector<uint32_t> InterlacedRowOrder(uint32_t height) {
     return order;
 }
 
+// The bytes of the data sub-blocks at the stream, joined, up to and including the size byte 0 or
+// the end of the stream. The stream is read in large pieces (not two reads per sub-block) and put
+// back right after the last byte that belongs to the sub-blocks. A sub-block longer than the rest
+// of the stream gives the warning "Premature end of data" and what remains of it.
+std::vector<uint8_t> ReadDataSubBlocks(TStream& stream, TGIFItem& item) {
+    constexpr size_t kPiece = 64 * 1024;
+    const int64_t start = stream.Position();
+    std::vector<uint8_t> buffer(kPiece + 256);
+    size_t begin = 0, end = 0;  // the bytes of `buffer` read but not yet used
+    int64_t used = 0;           // bytes from `start` that belong to the sub-blocks so far
+    bool atEnd = false;
+    // Makes `count` bytes (at most 256) available from `begin` on, as far as the stream has them.
+    auto have = [&](size_t count) {
+        if (end - begin < count && !atEnd) {
+            std::memmove(buffer.data(), buffer.data() + begin, end - begin);
+            end -= begin;
+            begin = 0;
+            while (end < count && !atEnd) {
+                const size_t got = stream.Read(buffer.data() + end, buffer.size() - end);
+                end += got;
+                atEnd = got == 0;
+            }
+        }
+        return std::min(count, end - begin);
+    };
+    auto take = [&](size_t count) {
+        begin += count;
+        used += static_cast<int64_t>(count);
+    };
+    std::vector<uint8_t> codes;
+    codes.reserve(static_cast<size_t>(std::clamp<int64_t>(stream.Remaining(), 0, 1 << 24)));
+    while (have(1) == 1) {
+        const size_t size = buffer[begin];
+        take(1);
+        if (size == 0) break;
+        const size_t got = have(size);
+        codes.insert(codes.end(), buffer.begin() + static_cast<std::ptrdiff_t>(begin),
+                     buffer.begin() + static_cast<std::ptrdiff_t>(begin + got));
+        take(got);
+        if (got < size) {
+            item.Warning(gsWarning, gifmsg::kPrematureEnd);
+            break;
+        }
+    }
+    stream.SetPosition(start + used);
+    return codes;
+}
+
 // The class that really reads the extension whose label the stream stands at.
 const TGIFExtensionClass* ResolveExtensionClass(TStream& stream) {
     const int64_t position = stream.Position();
@@ -222,20 +270,7 @@ void TGIFSubImage::LoadImageData(TStream& stream) {
     // right after the frame whatever the codes say.
     std::vector<uint8_t> codes;
     const int minCodeSize = ReadByte(stream);
-    if (minCodeSize >= 0) {
-        const int64_t remaining = stream.Remaining();
-        codes.reserve(static_cast<size_t>(std::clamp<int64_t>(remaining, 0, 1 << 24)));
-        for (int size = ReadByte(stream); size > 0; size = ReadByte(stream)) {
-            const size_t old = codes.size();
-            codes.resize(old + static_cast<size_t>(size));
-            const size_t got = stream.Read(codes.data() + old, static_cast<size_t>(size));
-            if (got < static_cast<size_t>(size)) {
-                Warning(gsWarning, gifmsg::kPrematureEnd);
-                codes.resize(old + got);
-                break;
-            }
-        }
-    }
+    if (minCodeSize >= 0) codes = ReadDataSubBlocks(stream, *this);
 
     // Memory for indices grows with the decoded data; only then is the rest filled.
     std::vector<uint8_t> decoded;
