@@ -327,11 +327,16 @@ TEST(JpegLoad, FilesOfAbsurdlyManyScansAreRefused) {
 TEST(JpegLoad, ProgressiveDisplayEndsWithThePixelsOfAPlainDecode) {
     for (const char* file : {"video-001.progressive.jpg", "video-005.gray.q50.progressive.jpg",
                              "video-001.progressive.truncated.jpg"}) {
-        TJPEGImage plain, shown;
-        LoadBytes(plain, CorpusBytes(file));
-        LoadBytes(shown, CorpusBytes(file));
-        shown.SetProgressiveDisplay(true);
-        EXPECT_EQ(DrawToSurface(shown).pixels, DrawToSurface(plain).pixels) << file;
+        for (TJPEGPixelFormat format : {jf24Bit, jf8Bit}) {
+            TJPEGImage plain, shown;
+            LoadBytes(plain, CorpusBytes(file));
+            LoadBytes(shown, CorpusBytes(file));
+            plain.SetPixelFormat(format);
+            shown.SetPixelFormat(format);
+            shown.SetProgressiveDisplay(true);
+            EXPECT_EQ(DrawToSurface(shown).pixels, DrawToSurface(plain).pixels) << file << " " << format;
+            EXPECT_EQ(shown.Bitmap().ColorTable(), plain.Bitmap().ColorTable()) << file << " " << format;
+        }
     }
 }
 
