@@ -2,6 +2,8 @@
 // the size rules, empty panes, notifications, and the hide-and-reveal round trips.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "image/Combine.h"
 #include "platform/Bitmap.h"
 #include "tests/image/TestSupport.h"
@@ -79,6 +81,49 @@ TEST(Combine, EveryRuleGivesTheExactPixel) {
         c.run(left, middle, right);
         ASSERT_EQ(right.Width(), 1) << c.what;
         EXPECT_EQ(right.GetPixel(0, 0), c.right) << c.what << std::hex << ": got " << right.GetPixel(0, 0);
+    }
+}
+
+// Each rule written channel by channel, as the operations are defined.
+TColor32 ByChannels(Operation op, TColor32 l, TColor32 m) {
+    const TChannels a = SplitChannels(l), b = SplitChannels(m);
+    const bool white = b.Red == 255 && b.Green == 255 && b.Blue == 255;
+    if (op == Subtract) return PackChannels(a.Red - b.Red, a.Green - b.Green, a.Blue - b.Blue);
+    if (op == Add)
+        return PackChannels(std::min(a.Red + b.Red, 255), std::min(a.Green + b.Green, 255),
+                            std::min(a.Blue + b.Blue, 255));
+    if (op == AddBit) {
+        if (!white) return l;
+        return PackChannels(a.Red < 255 ? a.Red + 1 : a.Red, a.Green < 255 ? a.Green + 1 : a.Green,
+                            a.Blue < 255 ? a.Blue + 1 : a.Blue);
+    }
+    if (op == SetLSBs) {
+        const int32_t bit = white ? 0 : 1;
+        return PackChannels(a.Red - a.Red % 2 + bit, a.Green - a.Green % 2 + bit, a.Blue - a.Blue % 2 + bit);
+    }
+    return a.Red % 2 == 0 && a.Green % 2 == 0 && a.Blue % 2 == 0 ? kWhite : kBlack;  // ShowLSBs
+}
+
+TEST(Combine, EveryRuleEqualsItsChannelByChannelDefinitionOnEdgeValues) {
+    // Every pairing of pixels whose channels and alpha are edge values of a byte.
+    const int32_t values[] = {0, 1, 2, 127, 128, 129, 254, 255};
+    std::vector<TColor32> pixels;
+    for (int32_t r : values)
+        for (int32_t g : values)
+            for (int32_t b : values) pixels.push_back(PackChannels(r, g, b) | (TColor32(values[(r + g + b) % 8]) << 24));
+    const auto side = static_cast<int32_t>(pixels.size());
+    TBitmap32 left, middle;
+    left.SetSize(side, side);
+    middle.SetSize(side, side);
+    FillWith(left, [&](int32_t x, int32_t) { return pixels[size_t(x)]; });
+    FillWith(middle, [&](int32_t, int32_t y) { return pixels[size_t(y)]; });
+    for (const NamedOperation& op : kAll) {
+        TBitmap32 right;
+        op.run(left, middle, right);
+        for (int32_t y = 0; y < side; ++y)
+            for (int32_t x = 0; x < side; ++x)
+                ASSERT_EQ(right.GetPixel(x, y), ByChannels(op.run, left.GetPixel(x, y), middle.GetPixel(x, y)))
+                    << op.name << std::hex << ": left " << left.GetPixel(x, y) << ", middle " << middle.GetPixel(x, y);
     }
 }
 
