@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/Graphic.h"
+#include "platform/PixelAllocator.h"
 
 namespace nox {
 
@@ -87,7 +88,7 @@ private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     int bitsPerPixel_ = 24;
-    std::vector<uint8_t> pixels_;
+    std::vector<uint8_t, TZeroedAllocator<uint8_t>> pixels_;
     std::vector<TRGBQuad> colorTable_;
     bool hasBitFields_ = false;
     uint32_t redMask_ = 0, greenMask_ = 0, blueMask_ = 0;

@@ -1,0 +1,46 @@
+// Zeroed memory for the pixels of device bitmaps: calloc for small blocks, and for large ones an
+// anonymous mapping with transparent huge pages requested, because the first touch of fresh memory
+// (one page fault per 4 KB page) otherwise costs many times more than filling the pixels.
+#pragma once
+
+#include <cstddef>
+#include <new>
+#include <utility>
+
+namespace nox {
+
+// `bytes` zeroed bytes; std::bad_alloc when they cannot be had.
+void* AllocateZeroedPixels(size_t bytes);
+// Releases a block of AllocateZeroedPixels with the size it was asked for.
+void FreePixels(void* block, size_t bytes) noexcept;
+
+// A standard allocator over that memory. Value-initialisation does nothing, since the memory is
+// already zero: a vector resized to n elements costs no pass over them.
+template <class T>
+struct TZeroedAllocator {
+    using value_type = T;
+
+    TZeroedAllocator() = default;
+    template <class U>
+    TZeroedAllocator(const TZeroedAllocator<U>&) noexcept {}
+
+    T* allocate(size_t n) {
+        if (n > static_cast<size_t>(-1) / sizeof(T)) throw std::bad_alloc();
+        return static_cast<T*>(AllocateZeroedPixels(n * sizeof(T)));
+    }
+    void deallocate(T* p, size_t n) noexcept { FreePixels(p, n * sizeof(T)); }
+
+    template <class U>
+    void construct(U*) noexcept {}
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+
+    template <class U>
+    friend bool operator==(const TZeroedAllocator&, const TZeroedAllocator<U>&) noexcept {
+        return true;
+    }
+};
+
+}  // namespace nox
