@@ -177,16 +177,29 @@ void ReadColorTable(TBoundedReader& in, TLayout& layout) {
     }
 }
 
+// Reverses the order of `count` rows of `rowBytes` bytes starting at `block`.
+void ReverseRows(uint8_t* block, size_t count, size_t rowBytes) {
+    for (size_t top = 0, bottom = count - 1; top < bottom; ++top, --bottom)
+        std::swap_ranges(block + top * rowBytes, block + (top + 1) * rowBytes, block + bottom * rowBytes);
+}
+
 void ReadUncompressed(TBoundedReader& in, uint64_t pixelBytes, const TLayout& layout, TBitmap& bitmap) {
-    // The pixel area in one read, in file order: each read costs far more than the bytes it
-    // moves, and a short area simply leaves the rest zero.
-    in.ReadUpTo(bitmap.Pixels().data(), static_cast<size_t>(std::min(pixelBytes, layout.ImageBytes)));
-    if (layout.TopDown) return;
-    // Bottom row first in the file: reverse the row order, so that the rows a short area lacks
-    // become the top ones.
+    // Pieces of about 1 MiB: a read per row costs more in system calls than the bytes it moves,
+    // and a piece still in the cache is cheap to put in order. A bottom-up piece lands in the
+    // rows it belongs to, upside down, and is turned there; rows a short area lacks stay zero.
     const size_t row = static_cast<size_t>(layout.RowBytes);
-    for (int32_t top = 0, bottom = layout.Height - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(bitmap.ScanLine(top), bitmap.ScanLine(top) + row, bitmap.ScanLine(bottom));
+    const int32_t height = layout.Height;
+    const int32_t rowsPerPiece = static_cast<int32_t>(std::clamp<size_t>((size_t{1} << 20) / row, 1, static_cast<size_t>(height)));
+    uint64_t left = std::min(pixelBytes, layout.ImageBytes);
+    for (int32_t fileRow = 0; fileRow < height && left > 0; fileRow += rowsPerPiece) {
+        const int32_t rows = std::min(rowsPerPiece, height - fileRow);
+        uint8_t* block = bitmap.ScanLine(layout.TopDown ? fileRow : height - fileRow - rows);
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, uint64_t{row} * static_cast<uint64_t>(rows)));
+        const size_t got = in.ReadUpTo(block, want);
+        if (!layout.TopDown) ReverseRows(block, static_cast<size_t>(rows), row);
+        if (got < want) return;
+        left -= got;
+    }
 }
 
 }  // namespace

@@ -16,8 +16,9 @@ using namespace bmp;
 namespace {
 
 constexpr uint32_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;  // 54
-// Rows are gathered into blocks of about this size so that a picture costs few writes.
-constexpr size_t kBlockBytes = size_t{1} << 20;
+// Rows are gathered into blocks of about this size: large enough that a picture costs few
+// writes, small enough that the fresh block costs few page faults.
+constexpr size_t kBlockBytes = size_t{256} << 10;
 
 void PutFileHeader(uint8_t* h, uint32_t fileSize) {
     Put16(h + 0, kFileType);

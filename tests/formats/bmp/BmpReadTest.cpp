@@ -284,6 +284,32 @@ TEST(BmpRead, ShortPixelAreaLeavesTheMissingTopRowsZero) {
     EXPECT_EQ(bitmap.ScanLine(0)[0], 0);
 }
 
+// Large pictures are read in pieces of many rows; a file cut inside the second piece must still
+// put every stored row in its place and leave the rest zero, in both row orders.
+TEST(BmpRead, LargeFileCutShortKeepsEveryStoredRowInPlace) {
+    const int32_t width = 1000, height = 600;  // 4000-byte rows: three pieces
+    const size_t row = 4000;
+    const size_t cut = 300 * row + 1234;  // 300 whole rows and part of one more
+    for (bool topDown : {false, true}) {
+        SCOPED_TRACE(topDown ? "top-down" : "bottom-up");
+        BmpFields f;
+        f.Bits = 32;
+        f.Width = width;
+        f.Height = topDown ? -height : height;
+        for (size_t i = 0; i < cut; ++i) f.Pixels.push_back(static_cast<uint8_t>(i / row * 7 + i % 251 + 1));
+        const TBitmap bitmap = Read(BuildBmp(f));
+        ASSERT_EQ(bitmap.GetHeight(), height);
+        for (int32_t fileRow = 0; fileRow < height; ++fileRow) {
+            const uint8_t* stored = bitmap.ScanLine(topDown ? fileRow : height - 1 - fileRow);
+            for (size_t x = 0; x < row; x += 97) {
+                const size_t i = static_cast<size_t>(fileRow) * row + x;
+                const uint8_t expected = i < cut ? static_cast<uint8_t>(i / row * 7 + i % 251 + 1) : 0;
+                ASSERT_EQ(stored[x], expected) << "file row " << fileRow << ", byte " << x;
+            }
+        }
+    }
+}
+
 TEST(BmpRead, DeclaredPixelSizeLimitsTheBytesRead) {
     BmpFields f;
     f.Bits = 24;
