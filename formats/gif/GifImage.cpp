@@ -324,6 +324,8 @@ unsigned RegisterGIFFormat(int displayBitsPerPixel) {
     std::call_once(once, [] {
         TPicture::RegisterFileFormat("gif", gifmsg::kGIFImage, [] { return std::make_unique<TGIFImage>(); });
         gClipboardFormat = RegisterClipboardFormat(gifmsg::kGIFImage);
+        // Paste reads a "GIF Image" memory block as a whole GIF file.
+        TPicture::RegisterClipboardFormat(gClipboardFormat, [] { return std::make_unique<TGIFImage>(); });
     });
     PaletteDisplay = displayBitsPerPixel <= 8;
     return gClipboardFormat;

@@ -273,19 +273,19 @@ void TGIFSubImage::LoadImageData(TStream& stream) {
     if (minCodeSize >= 0) codes = ReadDataSubBlocks(stream, *this);
 
     // Memory for indices grows with the decoded data; only then is the rest filled.
-    std::vector<uint8_t> decoded;
-    size_t produced = 0;
-    if (minCodeSize >= 0 && pixels > 0) {
-        decoded.reserve(static_cast<size_t>(std::min<unsigned long long>(pixels, MaxLZWPixels(codes.size()))));
-        const TLZWResult result = DecodeLZW(codes, minCodeSize, static_cast<size_t>(pixels), decoded);
-        if (result.Underrun) Warning(gsWarning, gifmsg::kBitBufferUnderrun);
-        produced = result.Pixels;
-    }
-    const unsigned long long unproven = pixels - produced;
-    if (unproven > image_->unprovenFill_) throw GIFException(gifmsg::kPrematureEnd);
-    image_->unprovenFill_ -= unproven;
-
     try {
+        std::vector<uint8_t> decoded;
+        size_t produced = 0;
+        if (minCodeSize >= 0 && pixels > 0) {
+            decoded.reserve(static_cast<size_t>(std::min<unsigned long long>(pixels, MaxLZWPixels(codes.size()))));
+            const TLZWResult result = DecodeLZW(codes, minCodeSize, static_cast<size_t>(pixels), decoded);
+            if (result.Underrun) Warning(gsWarning, gifmsg::kBitBufferUnderrun);
+            produced = result.Pixels;
+        }
+        const unsigned long long unproven = pixels - produced;
+        if (unproven > image_->unprovenFill_) throw GIFException(gifmsg::kPrematureEnd);
+        image_->unprovenFill_ -= unproven;
+
         if (!Interlaced()) {
             decoded.resize(static_cast<size_t>(pixels), fill);
             data_ = std::move(decoded);
