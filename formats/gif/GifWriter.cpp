@@ -275,7 +275,7 @@ void CopyRows(TGIFImage* image, TGIFSubImage& frame, const TBitmap& source) {
                 for (int32_t x = 0; x < width; ++x) out[x] = (in[x >> 3] >> (7 - (x & 7))) & 1;
             });
             break;
-        default: {
+        default: {  // 24 bits
             TColorTableBuilder builder(frame.ColorMap);
             ForEachRow(image, frame, height, [&](int32_t y, uint8_t* out) {
                 const uint8_t* in = source.ScanLine(y);

@@ -34,7 +34,7 @@ void AssignBitmapToGIF(TGIFImage& image, TBitmap& bitmap);
 // others reduced with the image's ReductionMethod, DitherMode and ReductionBits; a 24-bit result
 // (reduction method 0) gets a colour table built from its colours, at most 256 ("Color table
 // overflow"). An empty bitmap leaves the frame empty. A bitmap wider or taller than 65535 pixels,
-// which no GIF can hold, fails with "Invalid image dimensions" before anything changes.
+// which no GIF can hold, fails with "Invalid image dimensions" before the frame is touched.
 void AssignBitmapToFrame(TGIFSubImage& frame, TBitmap& bitmap);
 
 }  // namespace nox
