@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <iterator>
 #include <set>
 
 #include "JpegTestSupport.h"
@@ -322,6 +323,61 @@ TEST(JpegLoad, FilesOfAbsurdlyManyScansAreRefused) {
             }
         }
     }
+}
+
+TEST(JpegLoad, SegmentsTheLibrarySkipsMayCrossAndOutrunTheReadBlocks) {
+    // An application segment of 10000 bytes after the start of image spans three 4096-byte blocks.
+    const auto original = testing::SaveAsJpeg(testing::MakeBitmap(24, 16, 24, testing::Pattern), 90);
+    // Its contents are end-of-image markers, which end the file if the skip goes wrong.
+    std::vector<uint8_t> padded(4 + 10000);
+    for (size_t i = 0; i < padded.size(); ++i) padded[i] = i % 2 ? 0xD9 : 0xFF;
+    const uint8_t segmentStart[] = {0xFF, 0xD8, 0xFF, 0xEF, 10000 >> 8, 10000 & 0xFF};  // SOI, APP15, length
+    std::copy(std::begin(segmentStart), std::end(segmentStart), padded.begin());
+    std::copy(original.begin() + 2, original.end(), std::back_inserter(padded));
+    TJPEGImage plain, withSegment;
+    LoadBytes(plain, original);
+    LoadBytes(withSegment, padded);
+    EXPECT_EQ(DrawToSurface(withSegment).pixels, DrawToSurface(plain).pixels);
+
+    // Cut inside the segment: the skip runs past the end, and no image follows.
+    padded.resize(6000);
+    TJPEGImage cut;
+    try {
+        LoadBytes(cut, padded);
+        ADD_FAILURE() << "no error";
+    } catch (const EJPEG& e) {
+        EXPECT_EQ(e.Message(), Format("JPEG error #%d", static_cast<int>(JERR_NO_IMAGE)));
+    }
+}
+
+TEST(JpegLoad, EveryCutAndEveryDamagedHeaderByteEndsInAPictureOrAJpegError) {
+    // Each prefix of a small file, and the file with each header byte replaced: loading and
+    // drawing either succeed or throw EJPEG; nothing else may happen (run under the sanitizers).
+    const auto file = testing::SaveAsJpeg(testing::MakeBitmap(20, 12, 24, testing::Pattern), 75);
+    std::vector<std::vector<uint8_t>> inputs;
+    for (size_t n = 0; n <= file.size(); ++n) inputs.emplace_back(file.begin(), file.begin() + static_cast<long>(n));
+    size_t headerEnd = 2;
+    for (const auto& segment : testing::HeaderSegments(file)) headerEnd += 4 + segment.payload.size();
+    for (size_t i = 0; i < headerEnd; ++i) {
+        for (uint8_t value : {uint8_t{0x00}, uint8_t{0xFF}, static_cast<uint8_t>(file[i] ^ 0x80)}) {
+            inputs.push_back(file);
+            inputs.back()[i] = value;
+        }
+    }
+    size_t pictures = 0, errors = 0;
+    for (const auto& bytes : inputs) {
+        TJPEGImage image;
+        try {
+            LoadBytes(image, bytes);
+            if (!image.Empty()) DrawToSurface(image);
+            ++pictures;
+        } catch (const EJPEG&) {
+            ++errors;
+        }
+    }
+    EXPECT_EQ(pictures + errors, inputs.size());
+    EXPECT_GT(errors, 0u);
+    EXPECT_GT(pictures, file.size() / 2);  // every cut after the header still gives a picture
 }
 
 TEST(JpegLoad, ProgressiveDisplayEndsWithThePixelsOfAPlainDecode) {
