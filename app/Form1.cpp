@@ -80,6 +80,11 @@ TForm1::TForm1(TDesktop& desktop, QWidget* parent) : QWidget(parent), desktop_(d
 }
 
 TForm1::~TForm1() {
+    // A program ended without closing its window still writes its settings.
+    if (mainWindow_ && !destroyed_) {
+        destroyed_ = true;
+        RunGuarded([this] { FormDestroy(); });
+    }
     SetApplicationExceptionHandler(std::move(previousHandler_));
 }
 
@@ -187,6 +192,11 @@ void TForm1::ConnectHandlers() {
     Connect(JPEGQualityTB, &QSlider::valueChanged, &TForm1::JPEGQualityTBChange);
     Connect(Blacken1, &QAction::triggered, &TForm1::Blacken1Click);
     Connect(Whiten1, &QAction::triggered, &TForm1::Whiten1Click);
+    Connect(OpenLeftButton, &QPushButton::clicked, &TForm1::OpenLeftButtonClick);
+    Connect(OpenMiddleButton, &QPushButton::clicked, &TForm1::OpenMiddleButtonClick);
+    Connect(SaveButton, &QPushButton::clicked, &TForm1::SaveButtonClick);
+    Connect(Copy1, &QAction::triggered, &TForm1::Copy1Click);
+    Connect(Paste1, &QAction::triggered, &TForm1::Paste1Click);
     // The radio group, the menu and the panes run their handlers inside the same guard.
     ImageModeRG->SetOnClick([this] { ImageModeRGClick(); });
     PopupMenu1->SetOnPopup([this] { PopupMenu1Popup(); });
@@ -206,6 +216,21 @@ void TForm1::SetOuterBounds(int left, int top, int width, int height) {
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     RunGuarded([this] { FormResize(); });
+}
+
+// The main window restores its settings when it is first shown and keeps them when it closes.
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!mainWindow_ || shown_) return;
+    shown_ = true;
+    RunGuarded([this] { FormShow(); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (!mainWindow_ || destroyed_) return;
+    destroyed_ = true;
+    RunGuarded([this] { FormDestroy(); });
 }
 
 // ---- layout ------------------------------------------------------------------------------------------

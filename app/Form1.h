@@ -21,6 +21,7 @@ class QSlider;
 
 namespace nox {
 
+class TIniFile;
 class TRadioGroup;
 
 // What the window's file dialogs are set up with (the dialogs themselves are the desktop's).
@@ -96,6 +97,27 @@ public:
     void SetLSBsButtonClick();
     void ShowLSBsButtonClick();
 
+    // Opening and saving (FormFiles.cpp).
+    void OpenLeftButtonClick();
+    void OpenMiddleButtonClick();
+    void SaveButtonClick();
+    // Empties `pane` and reads the named file into it when its name selects a picture format.
+    void LoadPicture(const std::string& fileName, TImage32& pane);
+    // Writes the pane's picture to the named file in the format its name selects.
+    void SavePicture(const std::string& fileName, TImage32& pane);
+
+    // Start-up and shut-down with the settings file (FormSettings.cpp).
+    void FormShow();
+    void FormDestroy();
+    // From now on the window runs FormShow when it is first shown and FormDestroy once when it is
+    // closed or destroyed, as the program's main window does. Off by default, so that a window
+    // made for a test never touches the settings file unless the test asks for it.
+    void BecomeMainWindow() { mainWindow_ = true; }
+
+    // The pop-up menu's Copy and Paste (FormClipboard.cpp).
+    void Copy1Click();
+    void Paste1Click();
+
     // ---- helpers -----------------------------------------------------------------------------------
     // The pane the pop-up menu was opened on (null when none).
     TImage32* PopupPane() const;
@@ -107,6 +129,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateComponents();
@@ -125,6 +149,14 @@ private:
 
     TDesktop& desktop_;
     TExceptionHandler previousHandler_;
+
+    // Open: the dialog with `title`, the names into the labels, the picture into the pane.
+    void OpenPicture(const char* title, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane);
+    // FormShow's steps 2 to 4 for one pane: the stored name into the labels, its picture loaded.
+    void RestorePane(TIniFile& settings, const char* key, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane);
+    bool mainWindow_ = false;
+    bool shown_ = false;
+    bool destroyed_ = false;
 };
 
 }  // namespace nox

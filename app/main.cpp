@@ -14,6 +14,7 @@ int main(int argc, char* argv[]) {
     nox::TDesktop desktop = qtDesktop.Desktop();
     nox::TForm1 form(desktop);
     qtDesktop.SetParentWindow(&form);
+    form.BecomeMainWindow();  // settings restored on the first showing, kept on closing
     form.show();
     return app.exec();
 }
