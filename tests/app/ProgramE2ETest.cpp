@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
@@ -76,7 +77,7 @@ std::vector<TColor32> Pixels(const TBitmap32& bitmap) {
 }
 
 TEST(ProgramE2EInner, DISABLED_RealWindow) {
-    QTemporaryDir dir;
+    QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/noxsteg-XXXXXX"));
     ASSERT_TRUE(dir.isValid());
     const auto path = [&](const char* name) { return dir.filePath(name).toStdString(); };
     ::setenv("XDG_CONFIG_HOME", path("config").c_str(), 1);
