@@ -26,22 +26,22 @@ int CompressLZW(THashTable& table, TCodeWriter& codes, std::span<const uint8_t> 
     codes.Write(codes.ClearCode(), nextFree);
     if (kCheck && pixels[0] >= colors) ColorNotInTable();
     uint32_t s = pixels[0];
-    uint32_t share = THashTable::Share(s);
+    uint32_t hash = THashTable::Hash(s);
     const size_t count = pixels.size();
     for (size_t i = 1; i < count; ++i) {
         const uint32_t p = pixels[i];
         if (kCheck && static_cast<int>(p) >= colors) ColorNotInTable();
         const uint32_t key = (s << 8) | p;
         int slot;
-        const int code = table.FindFrom(THashTable::FirstSlot(share, s, p), key, slot);
+        const int code = table.FindFrom(THashTable::FirstSlot(hash, p), key, slot);
         if (code >= 0) {
             s = static_cast<uint32_t>(code);
-            share = table.ShareAt(slot);
+            hash = table.HashAt(slot);
             continue;
         }
         codes.Write(static_cast<int>(s), nextFree);
         s = p;
-        share = THashTable::Share(p);
+        hash = THashTable::Hash(p);
         if (nextFree > kLastFreeCode) {
             codes.Write(codes.ClearCode(), nextFree);
             table.Clear();

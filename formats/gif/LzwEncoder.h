@@ -56,19 +56,21 @@ private:
 // Speed: key xor (key >> 4) = ((s xor (s >> 4)) << 8) + (((s & 15) << 4) xor p xor (p >> 4)), so
 // the first slot is a share that depends on s only, taken mod 8009 beforehand, plus a rest below
 // 256. The sum is used as an index as it is: slots 8009 to 8264 repeat slots 0 to 255, so no
-// reduction is needed either. Each slot also keeps the share of the code stored in it, so that
-// after a hit the next lookup needs neither a division nor a second dependent load.
+// reduction is needed either. Each slot also keeps what the first slot depends on for the code
+// stored in it, so that after a hit the next lookup needs neither a division nor a second
+// dependent load.
 class THashTable {
 public:
     static constexpr int kSize = 8009;
     THashTable() { Clear(); }
     void Clear() { slots_.fill(0xFFFFFFFFu); }
 
-    // ((s xor (s >> 4)) << 8) mod 8009, for s below 4096.
-    static uint32_t Share(uint32_t s) { return kShares[s]; }
-    // The first slot of s followed by p, given Share(s); 8009 and above stand for 0 and above.
-    static int FirstSlot(uint32_t share, uint32_t s, uint32_t p) {
-        return static_cast<int>(share + ((((s & 15) << 4) ^ p ^ (p >> 4))));
+    // What the first slot of string s depends on: its share ((s xor (s >> 4)) << 8) mod 8009 in
+    // the low 16 bits, (s & 15) << 4 above them.
+    static uint32_t Hash(uint32_t s) { return kShares[s] | ((s & 15) << 20); }
+    // The first slot of string s followed by p, given Hash(s); 8009 and above stand for 0 and up.
+    static int FirstSlot(uint32_t hash, uint32_t p) {
+        return static_cast<int>((hash & 0xFFFF) + ((hash >> 16) ^ p ^ (p >> 4)));
     }
     static int Canonical(int slot) { return slot >= kSize ? slot - kSize : slot; }
     static int NextSlot(int slot) {
@@ -80,7 +82,7 @@ public:
 
     // The code of s followed by p, or -1; `slot` gets the slot (0 to 8008) where it is or would go.
     int Find(uint32_t s, uint32_t p, int& slot) const {
-        const int code = FindFrom(FirstSlot(Share(s), s, p), (s << 8) | p, slot);
+        const int code = FindFrom(FirstSlot(Hash(s), p), (s << 8) | p, slot);
         slot = Canonical(slot);
         return code;
     }
@@ -104,22 +106,22 @@ public:
     void Insert(int slot, uint32_t key, int code) {
         const size_t at = static_cast<size_t>(Canonical(slot));
         const uint32_t value = (key << 12) | static_cast<uint32_t>(code);
-        const uint16_t share = kShares[static_cast<size_t>(code)];
+        const uint32_t hash = Hash(static_cast<uint32_t>(code));
         slots_[at] = value;
-        shares_[at] = share;
+        hashes_[at] = hash;
         if (at < kRepeated) {
             slots_[at + kSize] = value;
-            shares_[at + kSize] = share;
+            hashes_[at + kSize] = hash;
         }
     }
-    // The share of the code found at `slot` (valid after FindFrom returned a code there).
-    uint32_t ShareAt(int slot) const { return shares_[static_cast<size_t>(slot)]; }
+    // Hash() of the code found at `slot` (valid after FindFrom returned a code there).
+    uint32_t HashAt(int slot) const { return hashes_[static_cast<size_t>(slot)]; }
 
 private:
     static constexpr size_t kRepeated = 256;
     static const std::array<uint16_t, 4096> kShares;
     std::array<uint32_t, kSize + kRepeated> slots_;
-    std::array<uint16_t, kSize + kRepeated> shares_{};
+    std::array<uint32_t, kSize + kRepeated> hashes_{};
 };
 
 // Packs codes least significant bit first at the current width and follows the GIF width rule:
