@@ -11,6 +11,7 @@
 #include <QResizeEvent>
 #include <QSlider>
 
+#include "app/FileNameText.h"
 #include "app/RadioGroup.h"
 #include "app/ShellOpen.h"
 #include "image/Combine.h"
@@ -56,9 +57,6 @@ TImage32* MakePane(QWidget* parent, TPopupMenu* menu, int left, int top, int wid
 void FitLabelWidth(QLabel& label) {
     label.resize(std::max(12, label.fontMetrics().horizontalAdvance(label.text())), label.height());
 }
-
-// The file name a label shows, in the file system's encoding.
-std::string LabelFileName(const QLabel& label) { return QFile::encodeName(label.text()).toStdString(); }
 
 }  // namespace
 

@@ -3,10 +3,10 @@
 // work to the format's reader or writer (formats/files/).
 #include <sys/stat.h>
 
-#include <QFile>
 #include <QLabel>
 #include <QSlider>
 
+#include "app/FileNameText.h"
 #include "app/Form1.h"
 #include "formats/files/PictureFiles.h"
 
@@ -22,9 +22,6 @@ bool PictureFileExists(const std::string& fileName) {
     return ::stat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-// A file name as a label shows it (names are bytes in the file system's encoding).
-QString LabelText(const std::string& fileName) { return QFile::decodeName(QByteArray::fromStdString(fileName)); }
-
 }  // namespace
 
 void TForm1::OpenLeftButtonClick() { OpenPicture("Open Left Picture", *lFNameL, *lFShortNameL, *ImageL); }
@@ -36,8 +33,8 @@ void TForm1::OpenPicture(const char* title, QLabel& nameLabel, QLabel& shortName
     if (!name) return;
     // The names are shown whatever becomes of the picture: a text file, or a name that does not
     // exist, still opens in its own application when the pane is clicked.
-    nameLabel.setText(LabelText(*name));
-    shortNameLabel.setText(LabelText(ExtractFileName(*name)));
+    ShowFileName(nameLabel, *name);
+    ShowFileName(shortNameLabel, ExtractFileName(*name));
     LoadPicture(*name, pane);
 }
 

@@ -3,10 +3,10 @@
 // the window is first shown and written back when it closes; the first run opens the read-me.
 #include <algorithm>
 
-#include <QFile>
 #include <QLabel>
 #include <QSlider>
 
+#include "app/FileNameText.h"
 #include "app/Form1.h"
 #include "app/RadioGroup.h"
 #include "app/ShellOpen.h"
@@ -15,9 +15,6 @@
 namespace nox {
 
 namespace {
-
-std::string LabelFileName(const QLabel& label) { return QFile::encodeName(label.text()).toStdString(); }
-QString LabelText(const std::string& fileName) { return QFile::decodeName(QByteArray::fromStdString(fileName)); }
 
 // A stored size is held below this (larger than any screen), so that a mistyped value cannot
 // make the window and the panes' back buffers take gigabytes.
@@ -61,7 +58,7 @@ void TForm1::FormShow() {
 
 void TForm1::RestorePane(TIniFile& settings, const char* key, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane) {
     const std::string name = settings.ReadString("FileName", key, "");
-    nameLabel.setText(LabelText(name));
+    ShowFileName(nameLabel, name);
     if (!IsBlankText(name)) {
         // A picture that cannot be read is reported, and start-up goes on: were it to stop here,
         // the window would keep its design-time settings and shut-down would write them over
@@ -72,7 +69,7 @@ void TForm1::RestorePane(TIniFile& settings, const char* key, QLabel& nameLabel,
             HandleException(error);
         }
     }
-    shortNameLabel.setText(LabelText(ExtractFileName(name)));
+    ShowFileName(shortNameLabel, ExtractFileName(name));
 }
 
 void TForm1::FormDestroy() {

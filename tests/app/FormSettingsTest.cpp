@@ -263,3 +263,21 @@ TEST_F(FormSettingsTest, ARefusedWriteEndsStartUpAtTheReadMeKey) {
 
 }  // namespace
 }  // namespace nox
+
+namespace nox {
+namespace {
+
+TEST_F(FormSettingsTest, ANameThatIsNotUtf8IsWrittenBackByteForByte) {
+    const std::string name = "/pictures/caf\xE9 \xFF.bmp";
+    Store("[FileName]\nLeft=" + name + "\n[Show]\nReadMe=1\n");
+    form->FormShow();
+    // A click on the pane opens the file of exactly that name, and shut-down keeps it.
+    form->ImageLClick();
+    EXPECT_EQ(desktop.Calls, (std::vector<std::string>{"OpenDocument(" + name + ")"}));
+    form->FormDestroy();
+    TIniFile settings(kSettingsFileName);
+    EXPECT_EQ(settings.ReadString("FileName", "Left", ""), name);
+}
+
+}  // namespace
+}  // namespace nox
