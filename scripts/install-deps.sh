@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev                     # the window
   libjpeg62-turbo-dev                        # JPEG coding
   libgtest-dev libgmock-dev                  # tests
-  xvfb xauth                                 # the window without a desktop (end-to-end runs)
+  xvfb xauth xclip                           # the window without a desktop, its clipboard (end-to-end runs)
   "$@"
 )
 
