@@ -71,6 +71,20 @@ TEST(Bitmap, TrueColourRowsKeepTheirByteOrder) {
     EXPECT_EQ(out[2], 0x03);
 }
 
+TEST(Bitmap, TwentyFourBitRowsOfEveryWidthConvertEveryPixel) {
+    // Widths around the four-pixel steps of the fast path and its tail, rows filled to the padding.
+    for (int width = 1; width <= 19; ++width) {
+        std::vector<uint8_t> bytes(TBitmap::RowBytesFor(width, 24));
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(0x11 * (i % 15) + i / 15);
+        const TBitmap b = OneRow(24, width, bytes);
+        const std::vector<uint32_t> row = Row32(b);
+        for (int x = 0; x < width; ++x) {
+            const uint32_t expected = bytes[3 * x] | (uint32_t{bytes[3 * x + 1]} << 8) | (uint32_t{bytes[3 * x + 2]} << 16);
+            ASSERT_EQ(row[static_cast<size_t>(x)], expected) << "width " << width << ", pixel " << x;
+        }
+    }
+}
+
 TEST(Bitmap, HugeSizesAreRefusedBeforeAllocating) {
     TBitmap b;
     b.SetBitsPerPixel(32);
