@@ -1,6 +1,7 @@
 // The window program's start: the picture formats are registered, the main window is created over
 // the real desktop services and shown, and Qt's event loop runs until the window is closed.
 #include <QApplication>
+#include <QScreen>
 
 #include "app/Form1.h"
 #include "formats/files/PictureFiles.h"
@@ -9,6 +10,7 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     nox::RegisterPictureFormats();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) nox::SetDisplayDepth(screen->depth());
 
     nox::TQtDesktop qtDesktop;
     nox::TDesktop desktop = qtDesktop.Desktop();

@@ -11,6 +11,7 @@
 #include "formats/gif/GifImage.h"
 #include "formats/gif/GifWriter.h"
 #include "formats/jpeg/JpegImage.h"
+#include "formats/jpeg/JpegSettings.h"
 #include "platform/Errors.h"
 #include "platform/Picture.h"
 
@@ -58,6 +59,12 @@ void RegisterPictureFormats() {
         RegisterGIFFormat();
         InstallGIFWriter();
     });
+}
+
+void SetDisplayDepth(int bitsPerPixelTimesPlanes) {
+    RegisterPictureFormats();
+    SetJPEGDisplayDepth(bitsPerPixelTimesPlanes);
+    RegisterGIFFormat(bitsPerPixelTimesPlanes);
 }
 
 bool ReadPictureFile(const std::string& path, TBitmap32& pane) {

@@ -32,6 +32,10 @@ TSaveName CorrectSaveName(const std::string& name);
 // it again does nothing.
 void RegisterPictureFormats();
 
+// The display check made once at start-up: on a display of 8 bits per pixel (times planes) or
+// fewer, JPEG pictures decode to 8 bits and GIF pictures paint dithered onto the web palette.
+void SetDisplayDepth(int bitsPerPixelTimesPlanes);
+
 // LoadPicture's reading step, for a pane already emptied and a file known to exist: reads the file
 // by the format of its name and lets `pane` take the picture (every alpha byte 255 afterwards).
 // Returns false, reading nothing, for a name of no format. Reader errors pass on; `pane` then

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "formats/files/PictureFiles.h"
+#include "formats/gif/GifImage.h"
+#include "formats/jpeg/JpegSettings.h"
 #include "platform/Errors.h"
 #include "platform/Stream.h"
 
@@ -161,6 +163,25 @@ TEST_F(PictureFilesOnDisk, FailedWriteLeavesTheOldFileAndNoTemporaryFile) {
     }
     EXPECT_TRUE(std::filesystem::is_directory(Path("taken.bmp")));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()), 1);
+}
+
+}  // namespace
+}  // namespace nox
+
+namespace nox {
+namespace {
+
+TEST(PictureFiles, APaletteDisplaySwitchesJpegToEightBitsAndGifToDithering) {
+    const struct {
+        int depth;
+        TJPEGPixelFormat jpeg;
+        bool paletteDisplay;
+    } cases[] = {{8, jf8Bit, true}, {4, jf8Bit, true}, {16, jf24Bit, false}, {24, jf24Bit, false}, {32, jf24Bit, false}};
+    for (const auto& c : cases) {
+        SetDisplayDepth(c.depth);
+        EXPECT_EQ(JPEGDefaults().PixelFormat, c.jpeg) << c.depth;
+        EXPECT_EQ(PaletteDisplay, c.paletteDisplay) << c.depth;
+    }
 }
 
 }  // namespace
