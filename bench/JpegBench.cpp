@@ -8,6 +8,7 @@
 
 #if NOXSTEG_BENCH_HAVE_JPEG && NOXSTEG_BENCH_HAVE_IMAGE
 #include <cstring>
+#include <memory>
 
 #include "formats/jpeg/JpegImage.h"
 #include "image/Bitmap32.h"
@@ -52,7 +53,9 @@ void OurDecode(benchmark::State& state, Kind kind) {
     }
 }
 
-// Saving the Right pane as JPEG at quality 95: its 32-bit device bitmap taken over, encoded.
+// Saving the Right pane as JPEG at quality 95 as the save does: the pane's 32-bit device bitmap
+// handed over to the picture (no copy), encoded. Making that device bitmap is the pane's work and
+// stays outside the timing, as the peer's input rows do.
 void OurEncode(benchmark::State& state, Kind kind) {
     TBitmap32 pane;
     pane.SetSize(kWidth, kHeight);
@@ -60,9 +63,12 @@ void OurEncode(benchmark::State& state, Kind kind) {
     TBitmap source;
     pane.AssignTo(source);
     for (auto _ : state) {
+        state.PauseTiming();
+        auto bitmap = std::make_unique<TBitmap>(source);
+        state.ResumeTiming();
         TJPEGImage jpeg;
         jpeg.SetCompressionQuality(95);
-        jpeg.Assign(&source);
+        jpeg.TakeOverBitmap(std::move(bitmap));
         TMemoryStream out;
         jpeg.SaveToStream(out);
         benchmark::DoNotOptimize(out.Bytes().data());
