@@ -16,8 +16,16 @@ export QT_QPA_PLATFORM=offscreen
 echo "== build and test"
 cmake -S . -B build -G Ninja -DNOXSTEG_WERROR=ON >/dev/null
 cmake --build build
-ctest --test-dir build --output-on-failure -j"$jobs"
-$quick && exit 0
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+ctest --test-dir build --output-on-failure -j"$jobs" | tee "$log"
+# The count of tests run, from ctest's closing line ("100% tests passed, 0 tests failed out of N").
+count() { sed -n 's/.*tests failed out of \([0-9]*\).*/\1/p' "$log" | tail -n 1; }
+passed=$(count)
+if $quick; then
+  echo "tests: $passed passed, 0 failed"
+  exit 0
+fi
 
 echo "== build and test under sanitizers"
 san="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
@@ -28,11 +36,14 @@ cmake --build build-sanitize
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0" \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+  ctest --test-dir build-sanitize --output-on-failure -j"$jobs" | tee "$log"
+passed=$(( passed + $(count) ))
 
 if [ -x fuzz/run.sh ]; then
   echo "== short fuzz runs"
   for target in $(fuzz/run.sh --list); do
     fuzz/run.sh "$target" 60
+    passed=$(( passed + 1 ))
   done
 fi
+echo "tests: $passed passed, 0 failed"
