@@ -2,6 +2,7 @@
 #include "formats/gif/LzwEncoder.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -72,7 +73,27 @@ int64_t TGIFStream::Size() { throw GIFException(gifmsg::kInvalidStreamOperation)
 
 size_t TGIFWriter::Write(const void* buffer, size_t count) {
     const auto* bytes = static_cast<const uint8_t*>(buffer);
-    for (size_t i = 0; i < count; ++i) Put(bytes[i]);
+    size_t left = count;
+    while (left > 0) {
+        if (pending_ == 0 && left >= 255) {
+            // A whole sub-block straight into the staged bytes.
+            staged_.push_back(255);
+            staged_.insert(staged_.end(), bytes, bytes + 255);
+            bytes += 255;
+            left -= 255;
+            if (staged_.size() >= kBatch) {
+                out_.WriteBuffer(staged_.data(), staged_.size());
+                staged_.clear();
+            }
+            continue;
+        }
+        const size_t n = std::min(left, 255 - pending_);
+        std::memcpy(block_.data() + 1 + pending_, bytes, n);
+        pending_ += n;
+        bytes += n;
+        left -= n;
+        if (pending_ == 255) WriteBlock();
+    }
     return count;
 }
 
@@ -98,8 +119,28 @@ TCodeWriter::TCodeWriter(TGIFWriter& out, int minCodeSize)
     : out_(out), minCodeSize_(minCodeSize), clear_(1 << minCodeSize), width_(minCodeSize + 1),
       maxCode_((1 << (minCodeSize + 1)) - 1) {}
 
+void TCodeWriter::Spill() {
+    // The stream is little-endian, like the word: its low bytes come first.
+    uint8_t word[8];
+    for (int i = 0; i < 8; ++i) word[i] = static_cast<uint8_t>(accumulator_ >> (8 * i));
+    std::memcpy(chunk_.data() + used_, word, 8);
+    const int whole = bits_ >> 3;
+    used_ += static_cast<size_t>(whole);
+    accumulator_ = whole == 8 ? 0 : accumulator_ >> (8 * whole);
+    bits_ &= 7;
+    if (used_ >= kChunk) {
+        out_.Write(chunk_.data(), used_);
+        used_ = 0;
+    }
+}
+
 void TCodeWriter::Flush() {
-    if (bits_ > 0) out_.Put(static_cast<uint8_t>(accumulator_));
+    for (; bits_ > 0; bits_ -= 8) {
+        chunk_[used_++] = static_cast<uint8_t>(accumulator_);
+        accumulator_ >>= 8;
+    }
+    out_.Write(chunk_.data(), used_);
+    used_ = 0;
     accumulator_ = 0;
     bits_ = 0;
 }

@@ -127,6 +127,10 @@ private:
 // Packs codes least significant bit first at the current width and follows the GIF width rule:
 // after a clear code the width returns to m + 1; otherwise it grows by one when the next free
 // code exceeds the largest code of the width, stopping at 12 bits.
+//
+// Speed: codes gather in a 64-bit word that is stored eight bytes at a time into a chunk of whole
+// sub-blocks, so the coder's loop makes no call per byte; the chunk goes to the sub-block writer
+// when full and on Flush.
 class TCodeWriter {
 public:
     TCodeWriter(TGIFWriter& out, int minCodeSize);
@@ -140,11 +144,8 @@ public:
     void Write(int code, int nextFree) {
         accumulator_ |= static_cast<uint64_t>(code) << bits_;
         bits_ += width_;
-        while (bits_ >= 8) {
-            out_.Put(static_cast<uint8_t>(accumulator_));
-            accumulator_ >>= 8;
-            bits_ -= 8;
-        }
+        // Another code of up to 12 bits must still fit in the word.
+        if (bits_ > 64 - 12) Spill();
         if (code == clear_) {
             width_ = minCodeSize_ + 1;
             maxCode_ = (1 << width_) - 1;
@@ -153,10 +154,15 @@ public:
             maxCode_ = width_ >= 12 ? 4096 : (1 << width_) - 1;
         }
     }
-    // Writes the bits still pending as a last byte (its high bits 0).
+    // Writes the bits still pending (the last byte's high bits 0) and hands everything gathered
+    // to the sub-block writer.
     void Flush();
 
 private:
+    static constexpr size_t kChunk = 64 * 255;
+    // Stores the word's whole bytes into the chunk; passes the chunk on when it is full.
+    void Spill();
+
     TGIFWriter& out_;
     int minCodeSize_;
     int clear_;
@@ -164,6 +170,8 @@ private:
     int maxCode_;
     uint64_t accumulator_ = 0;
     int bits_ = 0;
+    size_t used_ = 0;                        // bytes of chunk_ in use, below kChunk between calls
+    std::array<uint8_t, kChunk + 8> chunk_;  // room for one 8-byte store past kChunk
 };
 
 // The code stream of a frame's pixels (without the end code, which the caller writes).
