@@ -129,13 +129,17 @@ void TBitmap32::PaintGraphic(TGraphic& graphic, const TRect& rect) {
 }
 
 void TBitmap32::AssignFromSource(TPersistent* source) {
-    // A device bitmap: its rows converted to 32 bits by the platform, then opaque.
+    // A device bitmap: its rows converted to 32 bits by the platform, then opaque. Each row is made
+    // opaque while it is still in the cache, instead of a second pass over the whole buffer; inside
+    // Assign the update count holds back MakeOpaque's notifications, so nothing else differs.
     const auto fromDeviceBitmap = [this](const TBitmap& bitmap) {
         SetSize(bitmap.GetWidth(), bitmap.GetHeight());
-        if (!IsEmpty()) {
-            for (int32_t y = 0; y < height_; ++y) bitmap.RowTo32(y, RowAddress(y));
+        if (IsEmpty()) return;
+        for (int32_t y = 0; y < height_; ++y) {
+            TColor32* row = RowAddress(y);
+            bitmap.RowTo32(y, row);
+            for (int32_t x = 0; x < width_; ++x) row[x] |= 0xFF000000u;
         }
-        MakeOpaque();
     };
     // Any other graphic paints itself over the current pixels (unpainted ones keep theirs).
     const auto fromGraphic = [this](TGraphic& graphic, int32_t width, int32_t height, const TRect& rect) {

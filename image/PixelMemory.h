@@ -1,6 +1,5 @@
-// The pixel memory of a buffer: zeroed, and for large pictures taken straight from the kernel with
-// huge pages requested, because the first touches of fresh memory (one page fault per 4 KB page)
-// otherwise cost far more than the operation that fills the pixels.
+// The pixel memory of a buffer: zeroed memory from the platform's pixel allocator (huge pages for
+// large pictures), owned, with the buffer's own allocation error.
 #pragma once
 
 #include <cstddef>
@@ -26,8 +25,7 @@ public:
 
 private:
     TColor32* bits_ = nullptr;
-    void* mapped_ = nullptr;  // the mapping of a large block (bits_ lies inside it)
-    size_t mappedBytes_ = 0;
+    size_t bytes_ = 0;
 };
 
 }  // namespace nox

@@ -3,6 +3,7 @@
 
 #include <sys/mman.h>
 
+#include <cstdint>
 #include <cstdlib>
 
 namespace nox {
@@ -23,11 +24,20 @@ void* AllocateZeroedPixels(size_t bytes) {
         if (block == nullptr) throw std::bad_alloc();
         return block;
     }
-    if (bytes > static_cast<size_t>(-1) - kHugePage) throw std::bad_alloc();
-    void* block = mmap(nullptr, MappedLength(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (block == MAP_FAILED) throw std::bad_alloc();
+    if (bytes > static_cast<size_t>(-1) - 2 * kHugePage) throw std::bad_alloc();
+    // Map one huge page more than needed and give back the slack on both sides, so that the block
+    // starts on a huge-page boundary and can be backed by huge pages from its first byte.
+    const size_t length = MappedLength(bytes);
+    void* mapped = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) throw std::bad_alloc();
+    auto* base = static_cast<char*>(mapped);
+    const auto address = reinterpret_cast<uintptr_t>(base);
+    char* block = base + (((address + kHugePage - 1) & ~uintptr_t{kHugePage - 1}) - address);
+    if (block != base) munmap(base, static_cast<size_t>(block - base));
+    if (block + length != base + length + kHugePage)
+        munmap(block + length, static_cast<size_t>(base + length + kHugePage - (block + length)));
     // A refusal only costs speed: the memory is there either way.
-    madvise(block, MappedLength(bytes), MADV_HUGEPAGE);
+    madvise(block, length, MADV_HUGEPAGE);
     return block;
 }
 
