@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The reader has judged the pane's size already: taking the picture over cannot fail.
     pane.Assign(&bitmap);
     fuzz::Check(pane.Width() == bitmap.GetWidth() && pane.Height() == bitmap.GetHeight(), "pane size differs from the picture's");
-    for (size_t i = 0; i < pane.PixelCount(); ++i) fuzz::Check(pane.Bits()[i] >> 24 == 0xFF, "pane pixel not opaque");
+    fuzz::Check(fuzz::AllOpaque(pane.Bits(), pane.PixelCount()), "pane pixel not opaque");
 
     // What a save and a new open of the same picture give.
     TBitmap saved;
@@ -31,8 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint32_t> row(static_cast<size_t>(pane.Width()));
     for (int32_t y = 0; y < pane.Height() && pane.Width() > 0; ++y) {
         reread.RowTo32(y, row.data());
-        for (int32_t x = 0; x < pane.Width(); ++x)
-            fuzz::Check(row[static_cast<size_t>(x)] == pane.GetPixel(x, y), "saved BMP reads back other pixels");
+        fuzz::Check(fuzz::SameColours(row.data(), pane.Bits() + size_t(y) * row.size(), row.size()) && fuzz::AllOpaque(row.data(), row.size()),
+                    "saved BMP reads back other pixels");
     }
     return 0;
 }

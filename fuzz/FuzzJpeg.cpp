@@ -14,6 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TBitmap32 pane;
     if (!fuzz::Expect({"EJPEG", "EOutOfMemory"}, [&] { pane.Assign(&jpeg); })) return 0;
     fuzz::Check(pane.Width() == jpeg.Width() && pane.Height() == jpeg.Height(), "pane size differs from the picture's");
-    for (size_t i = 0; i < pane.PixelCount(); ++i) fuzz::Check(pane.Bits()[i] >> 24 == 0xFF, "pane pixel not opaque");
+    fuzz::Check(fuzz::AllOpaque(pane.Bits(), pane.PixelCount()), "pane pixel not opaque");
     return 0;
 }

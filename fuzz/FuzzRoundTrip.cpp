@@ -102,8 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::Check(reopened.Width() == paneR.Width() && reopened.Height() == paneR.Height(),
                     "a saved picture opens again at another size");
     if (kFormats[outFormat] == TPictureFormat::pfBMP)
-        for (size_t i = 0; i < paneR.PixelCount(); ++i)
-            fuzz::Check((reopened.Bits()[i] & 0x00FFFFFF) == (paneR.Bits()[i] & 0x00FFFFFF),
-                        "a saved BMP opens again with other colours");
+        fuzz::Check(fuzz::SameColours(reopened.Bits(), paneR.Bits(), paneR.PixelCount()),
+                    "a saved BMP opens again with other colours");
     return 0;
 }

@@ -63,7 +63,7 @@ void WriteBmp(const TBitmap& bitmap, TStream& stream) {
     // other layout is converted row by row.
     const bool plain = bitmap.BitsPerPixel() == 32 && !bitmap.HasBitFields();
     const size_t row = static_cast<size_t>(rowBytes);
-    const size_t rowsPerBlock = std::max<size_t>(1, kBlockBytes / row);
+    const size_t rowsPerBlock = std::min<size_t>(std::max<size_t>(1, kBlockBytes / row), static_cast<size_t>(height));
     std::vector<uint8_t> block(rowsPerBlock * row);
     for (int32_t y = height - 1; y >= 0;) {
         size_t filled = 0;
