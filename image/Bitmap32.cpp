@@ -135,10 +135,11 @@ void TBitmap32::AssignFromSource(TPersistent* source) {
     const auto fromDeviceBitmap = [this](const TBitmap& bitmap) {
         SetSize(bitmap.GetWidth(), bitmap.GetHeight());
         if (IsEmpty()) return;
-        for (int32_t y = 0; y < height_; ++y) {
+        const int32_t width = width_, height = height_;  // locals: the pixel stores cannot change them
+        for (int32_t y = 0; y < height; ++y) {
             TColor32* row = RowAddress(y);
             bitmap.RowTo32(y, row);
-            for (int32_t x = 0; x < width_; ++x) row[x] |= 0xFF000000u;
+            for (int32_t x = 0; x < width; ++x) row[x] |= 0xFF000000u;
         }
     };
     // Any other graphic paints itself over the current pixels (unpainted ones keep theirs).

@@ -2,6 +2,7 @@
 // rows read straight into the device bitmap (or run-length decoded into it).
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -178,25 +179,28 @@ void ReadColorTable(TBoundedReader& in, TLayout& layout) {
 }
 
 // Reverses the order of `count` rows of `rowBytes` bytes starting at `block`.
-void ReverseRows(uint8_t* block, size_t count, size_t rowBytes) {
-    for (size_t top = 0, bottom = count - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(block + top * rowBytes, block + (top + 1) * rowBytes, block + bottom * rowBytes);
-}
-
 void ReadUncompressed(TBoundedReader& in, uint64_t pixelBytes, const TLayout& layout, TBitmap& bitmap) {
-    // Pieces of about 1 MiB: a read per row costs more in system calls than the bytes it moves,
-    // and a piece still in the cache is cheap to put in order. A bottom-up piece lands in the
-    // rows it belongs to, upside down, and is turned there; rows a short area lacks stay zero.
+    // Pieces of about 256 KiB: a read per row costs more in system calls than the bytes it moves.
+    // A top-down piece is read straight into its rows. A bottom-up piece is read into a buffer
+    // that stays in the cache and its rows are copied from there into their places, bottom row
+    // last. Rows a short area lacks stay zero.
     const size_t row = static_cast<size_t>(layout.RowBytes);
     const int32_t height = layout.Height;
-    const int32_t rowsPerPiece = static_cast<int32_t>(std::clamp<size_t>((size_t{1} << 20) / row, 1, static_cast<size_t>(height)));
+    const int32_t rowsPerPiece = static_cast<int32_t>(std::clamp<size_t>((size_t{256} << 10) / row, 1, static_cast<size_t>(height)));
+    std::vector<uint8_t> piece(layout.TopDown ? 0 : row * static_cast<size_t>(rowsPerPiece));
     uint64_t left = std::min(pixelBytes, layout.ImageBytes);
     for (int32_t fileRow = 0; fileRow < height && left > 0; fileRow += rowsPerPiece) {
         const int32_t rows = std::min(rowsPerPiece, height - fileRow);
-        uint8_t* block = bitmap.ScanLine(layout.TopDown ? fileRow : height - fileRow - rows);
         const size_t want = static_cast<size_t>(std::min<uint64_t>(left, uint64_t{row} * static_cast<uint64_t>(rows)));
-        const size_t got = in.ReadUpTo(block, want);
-        if (!layout.TopDown) ReverseRows(block, static_cast<size_t>(rows), row);
+        size_t got;
+        if (layout.TopDown) {
+            got = in.ReadUpTo(bitmap.ScanLine(fileRow), want);
+        } else {
+            got = in.ReadUpTo(piece.data(), want);
+            for (size_t r = 0, done = 0; done < got; ++r, done += row)
+                std::memcpy(bitmap.ScanLine(height - 1 - fileRow - static_cast<int32_t>(r)), piece.data() + done,
+                            std::min(row, got - done));
+        }
         if (got < want) return;
         left -= got;
     }
