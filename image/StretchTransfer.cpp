@@ -1,10 +1,12 @@
 // The stretch copy behind DrawTo: a same-size block copy, or nearest-neighbour sampling with 16.16
 // fixed-point accumulators, clipped to the destination.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "image/Bitmap32.h"
+#include "image/RowSampler.h"
 #include "platform/Errors.h"
 
 namespace nox {
@@ -49,6 +51,9 @@ void PutRow(TColor32* dst, int64_t count, Sample sample, TDrawMode mode, uint32_
             break;
     }
 }
+
+// Destination areas from this size on are written past the cache when every row is sampled anew.
+constexpr uint64_t kStreamBytes = uint64_t{1} << 20;
 
 }  // namespace
 
@@ -108,6 +113,18 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
         accX += stepX;
     }
 
+    // A reduced picture writes every destination row from a different source row, and nothing
+    // reads the destination while it is drawn: its rows are written past the cache when they are
+    // many, which spares reading each destination line into the cache before it is overwritten
+    // (a third of the memory traffic). An enlarged picture copies rows from the row above, which
+    // must stay in the cache.
+    TRowSampling sampling;
+    sampling.Columns = columns.data();
+    sampling.Count = count;
+    sampling.SourceEnd = srcBits + src.PixelCount();
+    sampling.Stream = mode == dmOpaque && stepY >= 65536 && CanStreamRows() &&
+                      static_cast<uint64_t>(count) * static_cast<uint64_t>(clip.Bottom - clip.Top) * sizeof(TColor32) >=
+                          kStreamBytes;
     int64_t accY = startY;
     int64_t previousRow = -1;
     for (int32_t y = clip.Top; y < clip.Bottom; ++y, accY += stepY) {
@@ -126,18 +143,10 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
             continue;
         }
         previousRow = row;
-        // While this row is sampled, fetch the cache lines that the next row will sample: a reduced
-        // picture needs a new source row for every destination row, and waiting for memory row by
-        // row halves the speed. Eight pixels at a time, one fetch each, keep the loop short.
         const TColor32* next = srcRow(srcRect.Top + std::min((accY + stepY) >> 16, sh - 1)) + srcRect.Left;
-        const uint32_t* column = columns.data();
-        int64_t i = 0;
-        for (; i + 8 <= count; i += 8) {
-            __builtin_prefetch(next + column[i]);
-            for (int64_t j = i; j < i + 8; ++j) to[j] = from[column[j]];
-        }
-        for (; i < count; ++i) to[i] = from[column[i]];
+        SampleRow(to, from, next, sampling);
     }
+    if (sampling.Stream) FinishStreamedRows();
 }
 
 }  // namespace nox

@@ -146,6 +146,35 @@ TEST(DrawTo, EqualsThe32BitComputationUpTo32767Pixels) {
     }
 }
 
+// Wide rows go through the fast row kernels: reductions that fit eight pixels into 32 source
+// pixels and those that do not (about 4.4 : 1), enlargements, rows that start off any vector
+// boundary, windows that would reach past the end of the source, and destinations large enough
+// to be written past the cache.
+TEST(DrawTo, WideRowsOfEveryRatioEqualThe32BitComputation) {
+    struct Case {
+        int32_t srcWidth, srcHeight;
+        TRect rect;
+        int32_t dstWidth, dstHeight;
+    };
+    const Case cases[] = {
+        {4000, 300, Rect(0, 0, 1920, 200), 1920, 200},       {4000, 700, Rect(-3, -1, 1001, 700), 1001, 700},
+        {4400, 100, Rect(0, 0, 1000, 100), 1001, 100},       {4500, 400, Rect(0, 0, 1000, 400), 1000, 400},
+        {700, 500, Rect(-5, -7, 1500, 1100), 1403, 1003},    {1000, 3, Rect(1, 0, 1000, 3), 1003, 3},
+        {37, 5, Rect(-2, 0, 21, 5), 19, 5},                  {3001, 900, Rect(-77, -33, 700, 600), 641, 577},
+        {20000, 60, Rect(0, 0, 4000, 60), 4001, 60},         {129, 2, Rect(0, 0, 64, 2), 64, 2},
+    };
+    for (const Case& c : cases) {
+        const Tagged source(c.srcWidth, c.srcHeight);
+        TBitmap32 dest;
+        dest.SetSize(c.dstWidth, c.dstHeight);
+        source.DrawTo(dest, c.rect);
+        std::vector<TColor32> expected(size_t(c.dstWidth) * size_t(c.dstHeight), 0);
+        Reference32(expected, c.dstWidth, c.dstHeight, c.rect, source);
+        EXPECT_EQ(PixelsOf(dest), expected) << c.srcWidth << "x" << c.srcHeight << " into " << c.rect.Left << ","
+                                            << c.rect.Top << "," << c.rect.Right << "," << c.rect.Bottom;
+    }
+}
+
 TEST(DrawTo, EqualsThe32BitComputationForEverySmallSizeAndOffset) {
     // Small sizes give exact halves in the clipped start, where rounding must match.
     TBitmap32 dest;
