@@ -129,7 +129,7 @@ void TBitmap::SetSize(int32_t width, int32_t height) {
     height = std::max<int32_t>(height, 0);
     const uint64_t bytes = static_cast<uint64_t>(RowBytesFor(width, bitsPerPixel_)) * static_cast<uint64_t>(height);
     CheckAllocationSize(bytes);
-    std::vector<uint8_t, TZeroedAllocator<uint8_t>> pixels;
+    TPixelBytes pixels;
     try {
         pixels.resize(static_cast<size_t>(bytes));  // zero already: no pass over the bytes
     } catch (const std::bad_alloc&) {

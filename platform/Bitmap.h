@@ -88,7 +88,7 @@ private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     int bitsPerPixel_ = 24;
-    std::vector<uint8_t, TZeroedAllocator<uint8_t>> pixels_;
+    TPixelBytes pixels_;
     std::vector<TRGBQuad> colorTable_;
     bool hasBitFields_ = false;
     uint32_t redMask_ = 0, greenMask_ = 0, blueMask_ = 0;

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <new>
 #include <utility>
+#include <vector>
 
 namespace nox {
 
@@ -42,5 +44,10 @@ struct TZeroedAllocator {
         return true;
     }
 };
+
+// Bytes of pixels (device bitmaps, GIF frames) in that memory. Growing one with resize(n) gives
+// zero bytes only where it has never held values: shrunk and grown again within its capacity, it
+// shows its old bytes, so such code gives the fill value explicitly.
+using TPixelBytes = std::vector<uint8_t, TZeroedAllocator<uint8_t>>;
 
 }  // namespace nox

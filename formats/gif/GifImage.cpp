@@ -112,9 +112,9 @@ void TGIFSubImage::SetSize(int width, int height) {
     if (width == Width() && height == Height() && data_.size() == static_cast<size_t>(width) * height) return;
     const unsigned long long bytes = static_cast<unsigned long long>(width) * static_cast<unsigned long long>(height);
     CheckAllocationSize(bytes);
-    std::vector<uint8_t> fresh;
+    TPixelBytes fresh;
     try {
-        fresh.assign(static_cast<size_t>(bytes), 0);
+        fresh.resize(static_cast<size_t>(bytes));  // new memory from the pixel allocator is zero
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory(msg::kOutOfMemory);
     }
@@ -134,7 +134,7 @@ void TGIFSubImage::RaiseLogicalScreen() {
     if (Top() + Height() > image_->Header.Height()) image_->Header.SetHeight(Top() + Height());
 }
 
-void TGIFSubImage::SetData(std::vector<uint8_t> data) {
+void TGIFSubImage::SetData(TPixelBytes data) {
     if (data.size() != static_cast<size_t>(Width()) * static_cast<size_t>(Height()))
         throw GIFException(gifmsg::kInvalidData);
     data_ = std::move(data);

@@ -303,7 +303,7 @@ public:
     size_t DataSize() const { return data_.size(); }
     uint8_t* ScanLine(int row) { return data_.data() + static_cast<size_t>(row) * static_cast<size_t>(Width()); }
     // Replaces the pixel indices (exactly Width() x Height() bytes).
-    void SetData(std::vector<uint8_t> data);
+    void SetData(TPixelBytes data);
 
     // No pixel memory, a pixel count of 0, or a width or height of 0.
     bool Empty() const { return data_.empty() || Width() == 0 || Height() == 0; }
@@ -348,7 +348,7 @@ private:
     void LoadImageData(TStream& stream);
     void Render();
 
-    std::vector<uint8_t> data_;
+    TPixelBytes data_;
     std::unique_ptr<TBitmap> bitmap_;
     std::vector<uint8_t> mask_;
     bool needMask_ = true;

@@ -274,7 +274,7 @@ void TGIFSubImage::LoadImageData(TStream& stream) {
 
     // Memory for indices grows with the decoded data; only then is the rest filled.
     try {
-        std::vector<uint8_t> decoded;
+        TPixelBytes decoded;
         size_t produced = 0;
         if (minCodeSize >= 0 && pixels > 0) {
             decoded.reserve(static_cast<size_t>(std::min<unsigned long long>(pixels, MaxLZWPixels(codes.size()))));
@@ -290,7 +290,7 @@ void TGIFSubImage::LoadImageData(TStream& stream) {
             decoded.resize(static_cast<size_t>(pixels), fill);
             data_ = std::move(decoded);
         } else {
-            std::vector<uint8_t> rows(static_cast<size_t>(pixels), fill);
+            TPixelBytes rows(static_cast<size_t>(pixels), fill);
             const std::vector<uint32_t> order = InterlacedRowOrder(static_cast<uint32_t>(height));
             for (size_t i = 0; i * width < produced; ++i) {
                 const size_t n = std::min(width, produced - i * width);

@@ -48,7 +48,7 @@ private:
 
 }  // namespace
 
-TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pixelCount, std::vector<uint8_t>& out) {
+TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pixelCount, TPixelBytes& out) {
     // A minimum code size above 11 would need codes wider than the 12 bits the tables hold.
     if (minCodeSize < 0 || minCodeSize > 11) throw GIFException(gifmsg::kInvalidData);
 

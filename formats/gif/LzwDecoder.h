@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/PixelAllocator.h"
+
 namespace nox {
 
 struct TLZWResult {
@@ -22,7 +24,7 @@ struct TLZWResult {
 // index one more code is read, so that data ending there is reported as an under-run.
 // GIFException "Invalid GIF data" for a minimum code size above 11, "Circular decoder table entry"
 // for a code whose prefix chain refers to itself or runs longer than the table.
-TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pixelCount, std::vector<uint8_t>& out);
+TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pixelCount, TPixelBytes& out);
 
 // The most indices `codeBytes` bytes of codes can give: every code takes at least 1 bit and gives
 // at most 4096 indices. Used to size the output before the data has proved anything.

@@ -14,6 +14,8 @@ using giftest::BitWriter;
 using giftest::EncodeLZW;
 
 // Codes written at the given widths, least significant bit first.
+std::vector<uint8_t> Bytes(const TPixelBytes& out) { return {out.begin(), out.end()}; }
+
 std::vector<uint8_t> Codes(std::initializer_list<std::pair<int, int>> codesAndWidths) {
     BitWriter w;
     for (auto [code, width] : codesAndWidths) w.Put(code, width);
@@ -61,9 +63,9 @@ TEST(LzwDecoder, HandComputedStreams) {
     };
     for (const HandCase& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<uint8_t> out;
+        TPixelBytes out;
         const TLZWResult r = DecodeLZW(c.bytes, c.m, c.pixels, out);
-        EXPECT_EQ(out, c.expected);
+        EXPECT_EQ(Bytes(out), c.expected);
         EXPECT_EQ(r.Pixels, c.expected.size());
         EXPECT_EQ(r.EndCode, c.endCode);
         EXPECT_EQ(r.Underrun, c.underrun);
@@ -84,7 +86,7 @@ TEST(LzwDecoder, DamagedStreamsFailWithCircularEntry) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<uint8_t> out;
+        TPixelBytes out;
         try {
             DecodeLZW(c.bytes, 2, 100, out);
             ADD_FAILURE() << "no error";
@@ -100,7 +102,7 @@ TEST(LzwDecoder, MinimumCodeSizes) {
     for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 37 + 11);
     for (int m = 0; m <= 13; ++m) {
         SCOPED_TRACE(m);
-        std::vector<uint8_t> out;
+        TPixelBytes out;
         if (m > 11) {
             try {
                 DecodeLZW(noise, m, 1000, out);
@@ -147,9 +149,9 @@ TEST(LzwDecoder, RoundTripsThePlainEncoder) {
         SCOPED_TRACE(testing::Message() << "m=" << c.m << " count=" << c.count << " clear=" << c.clearWhenFull);
         const std::vector<uint8_t> pixels = Noise(c.count, c.colors, 7u + static_cast<uint32_t>(c.count));
         const std::vector<uint8_t> codes = EncodeLZW(pixels, c.m, c.clearWhenFull);
-        std::vector<uint8_t> out;
+        TPixelBytes out;
         const TLZWResult r = DecodeLZW(codes, c.m, pixels.size(), out);
-        EXPECT_EQ(out, pixels);
+        EXPECT_EQ(Bytes(out), pixels);
         EXPECT_TRUE(r.EndCode);
         EXPECT_FALSE(r.Underrun);
     }
@@ -157,16 +159,16 @@ TEST(LzwDecoder, RoundTripsThePlainEncoder) {
 
 TEST(LzwDecoder, OutputGrowsOnlyWithDecodedData) {
     // A huge pixel count with a few bytes of codes must not reserve memory for the count.
-    std::vector<uint8_t> out;
+    TPixelBytes out;
     const TLZWResult r = DecodeLZW(std::vector<uint8_t>{0x4C, 0x5C}, 2, size_t{1} << 32, out);
     EXPECT_EQ(r.Pixels, 4u);
     EXPECT_LE(out.capacity(), 1u << 16);
 }
 
 TEST(LzwDecoder, AppendsAfterExistingContent) {
-    std::vector<uint8_t> out{9, 9};
+    TPixelBytes out{9, 9};
     DecodeLZW(std::vector<uint8_t>{0x4C, 0x5C}, 2, 10, out);
-    EXPECT_EQ(out, std::vector<uint8_t>({9, 9, 1, 1, 1, 1}));
+    EXPECT_EQ(Bytes(out), std::vector<uint8_t>({9, 9, 1, 1, 1, 1}));
 }
 
 }  // namespace
