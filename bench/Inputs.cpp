@@ -62,7 +62,9 @@ std::vector<uint32_t> MakeFlat() {
     return px;
 }
 
-int CubeLevel(uint8_t v) { return (v + 25) / 51; }
+// The cube level that the program's 216-colour reduction (the GIF save's default) gives a channel
+// value, so that the peers code the very indices a save of the same picture codes.
+int CubeLevel(uint8_t v) { return (v + 3) / 51; }
 
 }  // namespace
 

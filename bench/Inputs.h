@@ -22,7 +22,8 @@ const std::vector<uint32_t>& Pixels32(Kind kind);
 const std::vector<uint8_t>& Pixels24(Kind kind);
 size_t RowBytes24();
 // Indices into the 6 x 6 x 6 colour cube (red x 36 + green x 6 + blue, levels 0, 51, ... 255),
-// one byte per pixel, top row first, and the cube itself as red-green-blue triples.
+// one byte per pixel, top row first, as the GIF save's default reduction makes them from the
+// picture, and the cube itself as red-green-blue triples.
 const std::vector<uint8_t>& CubeIndices(Kind kind);
 const std::vector<uint8_t>& CubeRGB();
 
