@@ -212,12 +212,41 @@ TEST(LZWEncoder, ClearsWhenTheNextFreeCodeWouldBe4095AndGoesOnAtNineBits) {
     EXPECT_EQ(codesRead, 3838);
 }
 
+// Runs of random lengths in a few colours: strings followed now by the same pixel as before and
+// now by another, across many clears.
+std::vector<uint8_t> MixedRuns(size_t count) {
+    std::mt19937 rng(5);
+    std::vector<uint8_t> pixels;
+    while (pixels.size() < count) pixels.insert(pixels.end(), 1 + rng() % 40, static_cast<uint8_t>(60 * (rng() % 4)));
+    pixels.resize(count);
+    return pixels;
+}
+
+// Stretches of noise and of runs in turn, each longer than the coder's blocks, so that the coder
+// switches between its ways of looking strings up, with clears on both sides of each switch.
+std::vector<uint8_t> NoiseAndRunsInTurn() {
+    std::mt19937 rng(9);
+    std::vector<uint8_t> pixels;
+    for (int stretch = 0; stretch < 12; ++stretch) {
+        const size_t length = 20000 + rng() % 30000;
+        if (stretch % 2 == 0) {
+            for (size_t i = 0; i < length; ++i) pixels.push_back(static_cast<uint8_t>(rng()));
+        } else {
+            const std::vector<uint8_t> runs = MixedRuns(length);
+            pixels.insert(pixels.end(), runs.begin(), runs.end());
+        }
+    }
+    return pixels;
+}
+
 TEST(LZWEncoder, MatchesTheReferenceOnRunsAndSmallTables) {
     const struct {
         int bits, colors;
         std::vector<uint8_t> pixels;
     } cases[] = {
         {8, 256, std::vector<uint8_t>(100000, 7)},             // one long run: strings grow to 12 bits
+        {8, 256, MixedRuns(400000)},
+        {8, 256, NoiseAndRunsInTurn()},
         {1, 2, {0, 1, 1, 0, 1, 0, 0, 0, 1, 1, 1, 1}},          // m is raised to 2
         {3, 5, {4, 4, 3, 0, 1, 2, 4, 4, 4, 4, 0}},
     };
