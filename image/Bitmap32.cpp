@@ -123,9 +123,16 @@ void TBitmap32::Assign(TPersistent* source) {
     Changed();
 }
 
-void TBitmap32::PaintGraphic(TGraphic& graphic, const TRect& rect) {
+void TBitmap32::PaintGraphicOpaque(TGraphic& graphic, const TRect& rect) {
     TCanvas canvas(bits_, width_, height_);
+    canvas.MakeCoveredRowsOpaque();
     graphic.Draw(canvas, rect);
+    const int32_t width = width_, height = height_;
+    for (int32_t y = 0; y < height; ++y) {
+        if (canvas.RowIsOpaque(y)) continue;
+        TColor32* row = RowAddress(y);
+        for (int32_t x = 0; x < width; ++x) row[x] |= 0xFF000000u;
+    }
 }
 
 void TBitmap32::AssignFromSource(TPersistent* source) {
@@ -142,11 +149,12 @@ void TBitmap32::AssignFromSource(TPersistent* source) {
             for (int32_t x = 0; x < width; ++x) row[x] |= 0xFF000000u;
         }
     };
-    // Any other graphic paints itself over the current pixels (unpainted ones keep theirs).
+    // Any other graphic paints itself over the current pixels (unpainted ones keep theirs), then
+    // every pixel is made opaque: the rows the graphic covered whole as they were painted, the
+    // others afterwards. As above, MakeOpaque's notifications would be held back, so this is it.
     const auto fromGraphic = [this](TGraphic& graphic, int32_t width, int32_t height, const TRect& rect) {
         SetSize(width, height);
-        if (!IsEmpty()) PaintGraphic(graphic, rect);
-        MakeOpaque();
+        if (!IsEmpty()) PaintGraphicOpaque(graphic, rect);
     };
 
     if (source == nullptr) {

@@ -113,7 +113,8 @@ public:
 
 private:
     void AssignFromSource(TPersistent* source);
-    void PaintGraphic(TGraphic& graphic, const TRect& rect);
+    // Lets `graphic` paint itself into `rect` of the pixels, then makes every pixel opaque.
+    void PaintGraphicOpaque(TGraphic& graphic, const TRect& rect);
 
     // The pixel memory and its row length in pixels; the row length is kept as size_t beside
     // Width so that pixel stores (uint32_t) cannot alias it and the compiler keeps it in a

@@ -53,7 +53,16 @@ void TCanvas::StretchBitmap(const TRect& rect, const TBitmap& source) {
         if (clip.IsEmpty()) return;
         if (clip.Left == rect.Left && clip.Right == rect.Right) {
             // Whole rows: converted straight into the surface.
-            for (int32_t y = clip.Top; y < clip.Bottom; ++y) source.RowTo32(y - rect.Top, Row(y) + clip.Left);
+            const bool opaque = !opaqueRows_.empty() && clip.Left == 0 && clip.Right == width_;
+            for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
+                uint32_t* row = RowAddress(y) + clip.Left;
+                source.RowTo32(y - rect.Top, row);
+                if (opaque) {
+                    const int32_t width = width_;
+                    for (int32_t x = 0; x < width; ++x) row[x] |= 0xFF000000u;
+                }
+                if (!opaqueRows_.empty()) opaqueRows_[static_cast<size_t>(y)] = opaque;
+            }
             return;
         }
         std::vector<uint32_t> row(static_cast<size_t>(source.GetWidth()));

@@ -2,6 +2,8 @@
 // clipboard (AssignTo), with their notifications and error texts.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <memory>
 #include <optional>
 
@@ -26,7 +28,8 @@ struct Paint {
     TColor32 color;
 };
 
-// A graphic that paints a few given pixels (leaving the rest untouched) and can fail part way.
+// A graphic that paints a few given pixels (leaving the rest untouched), after a picture stretched
+// into a rectangle when it is given one, and can fail part way.
 class TTestGraphic : public TGraphic {
 public:
     TTestGraphic(int32_t width, int32_t height, std::vector<Paint> paints = {}, bool failAfterPainting = false)
@@ -38,6 +41,7 @@ public:
     void SetHeight(int32_t height) override { height_ = height; }
     void Draw(TCanvas& canvas, const TRect& rect) override {
         drawnInto = rect;
+        if (cover) canvas.StretchBitmap(coverRect, *cover);
         for (const Paint& p : paints_) canvas.Row(p.y)[p.x] = p.color;
         if (fail_) throw EInvalidGraphic(msg::kInvalidBitmap);
     }
@@ -45,6 +49,8 @@ public:
     void SaveToStream(TStream&) override { throw EInvalidGraphic(msg::kInvalidBitmap); }
 
     std::optional<TRect> drawnInto;
+    std::optional<TBitmap> cover;
+    TRect coverRect{};
 
 private:
     int32_t width_, height_;
@@ -406,6 +412,48 @@ TEST(Bitmap32CopyToDevice, CopiesTheWholeBufferClippedToTheSurface) {
         TCanvas canvas(surface.data(), 3, 2);
         buffer.CopyToDevice(canvas, c.x, c.y);
         EXPECT_EQ(surface, c.expected) << c.x << "," << c.y;
+    }
+}
+
+// However a graphic paints (whole rows, part of the rows, single pixels, nothing), every pixel of
+// the buffer ends up opaque with its colour: the painted ones and those kept from before.
+TEST(AssignGraphic, EveryPixelEndsUpOpaqueHoweverTheGraphicPainted) {
+    TBitmap picture;
+    picture.SetBitsPerPixel(32);
+    picture.SetSize(3, 2);
+    for (int32_t y = 0; y < 2; ++y)
+        for (int32_t x = 0; x < 3; ++x) {
+            const uint32_t v = 0x00100000u * uint32_t(y + 1) + uint32_t(x + 1);
+            std::memcpy(picture.ScanLine(y) + 4 * x, &v, 4);
+        }
+    const struct {
+        const char* name;
+        bool cover;
+        TRect coverRect;
+        std::vector<Paint> paints;
+        std::vector<TColor32> expected;
+    } cases[] = {
+        {"whole rows", true, Rect(0, 0, 3, 2), {},
+         {0xFF100001, 0xFF100002, 0xFF100003, 0xFF200001, 0xFF200002, 0xFF200003}},
+        {"whole rows, then a pixel", true, Rect(0, 0, 3, 2), {{1, 1, 0x00ABCDEF}},
+         {0xFF100001, 0xFF100002, 0xFF100003, 0xFF200001, 0xFFABCDEF, 0xFF200003}},
+        {"part of the rows", true, Rect(1, 0, 4, 2), {},
+         {0xFF000007, 0xFF100001, 0xFF100002, 0xFF000007, 0xFF200001, 0xFF200002}},
+        {"one pixel", false, {}, {{2, 0, 0x00000042}},
+         {0xFF000007, 0xFF000007, 0xFF000042, 0xFF000007, 0xFF000007, 0xFF000007}},
+        {"nothing", false, {}, {}, std::vector<TColor32>(6, 0xFF000007)},
+    };
+    for (const auto& c : cases) {
+        TBitmap32 pane;
+        pane.SetSize(3, 2);
+        pane.Clear(0x00000007);  // the same size: unpainted pixels keep this
+        TTestGraphic graphic(3, 2, c.paints);
+        if (c.cover) {
+            graphic.cover = picture;
+            graphic.coverRect = c.coverRect;
+        }
+        pane.Assign(&graphic);
+        EXPECT_EQ(PixelsOf(pane), c.expected) << c.name;
     }
 }
 

@@ -105,6 +105,44 @@ TEST(Canvas, StretchBitmapDoublesEachPixelAndClipsToTheSurface) {
     EXPECT_EQ(pixels, (std::vector<uint32_t>{1, 2, 2, 1, 2, 2}));
 }
 
+// Rows converted whole into the surface are made opaque and remembered as such only when asked,
+// and only until something else writes into them; clipped or masked copies never count.
+TEST(Canvas, CoveredRowsAreMadeOpaqueOnlyWhenAskedAndOnlyWhileUntouched) {
+    TBitmap b;
+    b.SetBitsPerPixel(32);
+    b.SetSize(2, 2);
+    const uint8_t bytes[16] = {1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 4, 0, 0, 0};
+    std::memcpy(b.ScanLine(0), bytes, 8);
+    std::memcpy(b.ScanLine(1), bytes + 8, 8);
+
+    std::vector<uint32_t> plain(4, 0);
+    TCanvas untracked(plain.data(), 2, 2);
+    untracked.StretchBitmap(Rect(0, 0, 2, 2), b);
+    EXPECT_EQ(plain, (std::vector<uint32_t>{1, 2, 3, 4}));
+    EXPECT_FALSE(untracked.RowIsOpaque(0));
+
+    std::vector<uint32_t> pixels(4, 0);
+    TCanvas canvas(pixels.data(), 2, 2);
+    canvas.MakeCoveredRowsOpaque();
+    canvas.StretchBitmap(Rect(0, 0, 2, 2), b);
+    EXPECT_EQ(pixels, (std::vector<uint32_t>{0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004}));
+    EXPECT_TRUE(canvas.RowIsOpaque(0));
+    EXPECT_TRUE(canvas.RowIsOpaque(1));
+    canvas.Row(1)[0] = 9;
+    EXPECT_TRUE(canvas.RowIsOpaque(0));
+    EXPECT_FALSE(canvas.RowIsOpaque(1));
+
+    std::vector<uint32_t> wider(3 * 2, 0);
+    TCanvas clipped(wider.data(), 3, 2);
+    clipped.MakeCoveredRowsOpaque();
+    clipped.StretchBitmap(Rect(1, 0, 3, 2), b);  // same size, but rows not whole
+    EXPECT_EQ(wider, (std::vector<uint32_t>{0, 1, 2, 0, 3, 4}));
+    EXPECT_FALSE(clipped.RowIsOpaque(0));
+    const uint8_t mask[2] = {0, 0};
+    clipped.StretchBitmapMasked(Rect(0, 0, 3, 2), b, mask, 1);
+    EXPECT_FALSE(clipped.RowIsOpaque(1));
+}
+
 TEST(Canvas, MaskedCopyKeepsTheSurfaceWhereTheMaskIsSet) {
     TBitmap b = OneRow(8, 3, {0, 0, 0});
     b.SetColorTable({RGBQuad(0, 0, 0xFF)});
