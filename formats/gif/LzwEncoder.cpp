@@ -174,19 +174,9 @@ TCodeWriter::TCodeWriter(TGIFWriter& out, int minCodeSize)
     : out_(out), minCodeSize_(minCodeSize), clear_(1 << minCodeSize), width_(minCodeSize + 1),
       maxCode_((1 << (minCodeSize + 1)) - 1) {}
 
-void TCodeWriter::Spill() {
-    // The stream is little-endian, like the word: its low bytes come first.
-    uint8_t word[8];
-    for (int i = 0; i < 8; ++i) word[i] = static_cast<uint8_t>(accumulator_ >> (8 * i));
-    std::memcpy(chunk_.data() + used_, word, 8);
-    const int whole = bits_ >> 3;
-    used_ += static_cast<size_t>(whole);
-    accumulator_ = whole == 8 ? 0 : accumulator_ >> (8 * whole);
-    bits_ &= 7;
-    if (used_ >= kChunk) {
-        out_.Write(chunk_.data(), used_);
-        used_ = 0;
-    }
+void TCodeWriter::PassChunkOn() {
+    out_.Write(chunk_.data(), used_);
+    used_ = 0;
 }
 
 void TCodeWriter::Flush() {

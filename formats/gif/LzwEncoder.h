@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -160,8 +161,20 @@ public:
 
 private:
     static constexpr size_t kChunk = 64 * 255;
-    // Stores the word's whole bytes into the chunk; passes the chunk on when it is full.
-    void Spill();
+    // Stores the word's whole bytes into the chunk (inline: it runs every few codes); passes the
+    // chunk on when it is full.
+    void Spill() {
+        // The stream is little-endian, like the word: its low bytes come first.
+        uint8_t word[8];
+        for (int i = 0; i < 8; ++i) word[i] = static_cast<uint8_t>(accumulator_ >> (8 * i));
+        std::memcpy(chunk_.data() + used_, word, 8);
+        const int whole = bits_ >> 3;
+        used_ += static_cast<size_t>(whole);
+        accumulator_ = whole == 8 ? 0 : accumulator_ >> (8 * whole);
+        bits_ &= 7;
+        if (used_ >= kChunk) PassChunkOn();
+    }
+    void PassChunkOn();
 
     TGIFWriter& out_;
     int minCodeSize_;
