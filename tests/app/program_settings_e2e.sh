@@ -4,6 +4,7 @@
 # back (with the read-me marked shown). The settings folder is a temporary one.
 # Usage: program_settings_e2e.sh <noxsteg> <close_window_by_caption> <samples folder>
 set -u
+. "$(dirname "$0")/e2e_run.sh"
 program=$1
 closer=$2
 samples=$3
@@ -15,25 +16,7 @@ settings="$XDG_CONFIG_HOME/NoxSteg.INI"
 printf '[FileName]\nLeft=%s/cover.bmp\nMiddle=%s/secret.bmp\n[JPEG]\nQuality=33\n[Image]\nMode=2\n[Show]\nReadMe=1\n' \
     "$samples" "$samples" >"$settings"
 
-"$program" >"$work/out.txt" 2>&1 &
-pid=$!
-if ! "$closer" "Image Hiding (Steganography) Demonstrator" 30; then
-    kill "$pid" 2>/dev/null
-    cat "$work/out.txt"
-    exit 1
-fi
-i=0
-while kill -0 "$pid" 2>/dev/null; do
-    i=$((i + 1))
-    if [ "$i" -gt 200 ]; then
-        echo "the program did not end after its window was closed"
-        kill "$pid"
-        exit 1
-    fi
-    sleep 0.1
-done
-wait "$pid"
-status=$?
+run_until_closed
 cat "$work/out.txt"
 echo "--- $settings"
 cat "$settings"

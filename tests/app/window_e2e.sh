@@ -4,6 +4,7 @@
 # exit status 0. Settings go to a temporary folder so that no real settings are touched.
 # Usage: window_e2e.sh <noxsteg> <close_window_by_caption>
 set -u
+. "$(dirname "$0")/e2e_run.sh"
 program=$1
 closer=$2
 work=$(mktemp -d)
@@ -11,26 +12,7 @@ trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" HOME="$work"
 mkdir -p "$XDG_CONFIG_HOME"
 
-"$program" >"$work/out.txt" 2>&1 &
-pid=$!
-if ! "$closer" "Image Hiding (Steganography) Demonstrator" 30; then
-    kill "$pid" 2>/dev/null
-    cat "$work/out.txt"
-    exit 1
-fi
-# The program must end on its own within 20 seconds of the close request.
-i=0
-while kill -0 "$pid" 2>/dev/null; do
-    i=$((i + 1))
-    if [ "$i" -gt 200 ]; then
-        echo "the program did not end after its window was closed"
-        kill "$pid"
-        exit 1
-    fi
-    sleep 0.1
-done
-wait "$pid"
-status=$?
+run_until_closed
 cat "$work/out.txt"
 echo "noxsteg exited with status $status"
 [ "$status" -eq 0 ]

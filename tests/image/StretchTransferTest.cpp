@@ -121,29 +121,34 @@ TEST(DrawTo, ClippedOnTopTheRowsStartByTheSameRatio) {
     EXPECT_EQ(PixelsOf(dest), (std::vector<TColor32>{Tag(0, 0), Tag(0, 1), Tag(0, 1), Tag(0, 2)}));
 }
 
+// A tagged source of the given size drawn into `rect` of a new destination gives what Reference32
+// computes.
+struct DrawCase {
+    int32_t srcWidth, srcHeight;
+    TRect rect;
+    int32_t dstWidth, dstHeight;
+};
+
+void ExpectTheReference32(const DrawCase& c) {
+    const Tagged source(c.srcWidth, c.srcHeight);
+    TBitmap32 dest;
+    dest.SetSize(c.dstWidth, c.dstHeight);
+    source.DrawTo(dest, c.rect);
+    std::vector<TColor32> expected(size_t(c.dstWidth) * size_t(c.dstHeight), 0);
+    Reference32(expected, c.dstWidth, c.dstHeight, c.rect, source);
+    EXPECT_EQ(PixelsOf(dest), expected) << c.srcWidth << "x" << c.srcHeight << " into " << c.rect.Left << ","
+                                        << c.rect.Top << "," << c.rect.Right << "," << c.rect.Bottom;
+}
+
 TEST(DrawTo, EqualsThe32BitComputationUpTo32767Pixels) {
-    struct Case {
-        int32_t srcWidth, srcHeight;
-        TRect rect;
-        int32_t dstWidth, dstHeight;
-    };
-    const Case cases[] = {
+    const DrawCase cases[] = {
         {32767, 1, Rect(-1000, 0, 40000, 1), 3000, 1},   {32767, 1, Rect(-7, 0, 1234, 1), 1300, 1},
         {32767, 1, Rect(-32766, 0, 1, 1), 1, 1},         {32767, 2, Rect(-31000, -1, 1701, 2), 1700, 1},
         {1, 32767, Rect(0, -5000, 1, 70001), 1, 3000},   {1, 32766, Rect(0, -12345, 1, 999), 1, 999},
         {300, 200, Rect(-17, -13, 1000, 700), 640, 480}, {640, 480, Rect(-3, -5, 199, 101), 200, 100},
         {5, 5, Rect(-100, -100, 65000, 65000), 50, 50},
     };
-    for (const Case& c : cases) {
-        const Tagged source(c.srcWidth, c.srcHeight);
-        TBitmap32 dest;
-        dest.SetSize(c.dstWidth, c.dstHeight);
-        source.DrawTo(dest, c.rect);
-        std::vector<TColor32> expected(size_t(c.dstWidth) * size_t(c.dstHeight), 0);
-        Reference32(expected, c.dstWidth, c.dstHeight, c.rect, source);
-        EXPECT_EQ(PixelsOf(dest), expected) << c.srcWidth << "x" << c.srcHeight << " into " << c.rect.Left << ","
-                                            << c.rect.Top << "," << c.rect.Right << "," << c.rect.Bottom;
-    }
+    for (const DrawCase& c : cases) ExpectTheReference32(c);
 }
 
 // Wide rows go through the fast row kernels: reductions that fit eight pixels into 32 source
@@ -151,28 +156,14 @@ TEST(DrawTo, EqualsThe32BitComputationUpTo32767Pixels) {
 // boundary, windows that would reach past the end of the source, and destinations large enough
 // to be written past the cache.
 TEST(DrawTo, WideRowsOfEveryRatioEqualThe32BitComputation) {
-    struct Case {
-        int32_t srcWidth, srcHeight;
-        TRect rect;
-        int32_t dstWidth, dstHeight;
-    };
-    const Case cases[] = {
+    const DrawCase cases[] = {
         {4000, 300, Rect(0, 0, 1920, 200), 1920, 200},       {4000, 700, Rect(-3, -1, 1001, 700), 1001, 700},
         {4400, 100, Rect(0, 0, 1000, 100), 1001, 100},       {4500, 400, Rect(0, 0, 1000, 400), 1000, 400},
         {700, 500, Rect(-5, -7, 1500, 1100), 1403, 1003},    {1000, 3, Rect(1, 0, 1000, 3), 1003, 3},
         {37, 5, Rect(-2, 0, 21, 5), 19, 5},                  {3001, 900, Rect(-77, -33, 700, 600), 641, 577},
         {20000, 60, Rect(0, 0, 4000, 60), 4001, 60},         {129, 2, Rect(0, 0, 64, 2), 64, 2},
     };
-    for (const Case& c : cases) {
-        const Tagged source(c.srcWidth, c.srcHeight);
-        TBitmap32 dest;
-        dest.SetSize(c.dstWidth, c.dstHeight);
-        source.DrawTo(dest, c.rect);
-        std::vector<TColor32> expected(size_t(c.dstWidth) * size_t(c.dstHeight), 0);
-        Reference32(expected, c.dstWidth, c.dstHeight, c.rect, source);
-        EXPECT_EQ(PixelsOf(dest), expected) << c.srcWidth << "x" << c.srcHeight << " into " << c.rect.Left << ","
-                                            << c.rect.Top << "," << c.rect.Right << "," << c.rect.Bottom;
-    }
+    for (const DrawCase& c : cases) ExpectTheReference32(c);
 }
 
 TEST(DrawTo, EqualsThe32BitComputationForEverySmallSizeAndOffset) {
