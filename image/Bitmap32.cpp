@@ -36,6 +36,11 @@ void WriteInt32LE(TStream& stream, int32_t value) {
     stream.WriteBuffer(b, 4);
 }
 
+// Sets the alpha byte of `count` pixels to 255.
+void SetOpaque(TColor32* pixels, size_t count) {
+    for (size_t i = 0; i < count; ++i) pixels[i] |= 0xFF000000u;
+}
+
 }  // namespace
 
 TBitmap32::~TBitmap32() {
@@ -101,9 +106,7 @@ void TBitmap32::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2, TColor3
 
 void TBitmap32::MakeOpaque() {
     Changing();
-    TColor32* p = bits_;
-    const size_t count = PixelCount();
-    for (size_t i = 0; i < count; ++i) p[i] |= 0xFF000000u;
+    SetOpaque(bits_, PixelCount());
     Changed();
 }
 
@@ -127,12 +130,8 @@ void TBitmap32::PaintGraphicOpaque(TGraphic& graphic, const TRect& rect) {
     TCanvas canvas(bits_, width_, height_);
     canvas.MakeCoveredRowsOpaque();
     graphic.Draw(canvas, rect);
-    const int32_t width = width_, height = height_;
-    for (int32_t y = 0; y < height; ++y) {
-        if (canvas.RowIsOpaque(y)) continue;
-        TColor32* row = RowAddress(y);
-        for (int32_t x = 0; x < width; ++x) row[x] |= 0xFF000000u;
-    }
+    for (int32_t y = 0; y < height_; ++y)
+        if (!canvas.RowIsOpaque(y)) SetOpaque(RowAddress(y), static_cast<size_t>(width_));
 }
 
 void TBitmap32::AssignFromSource(TPersistent* source) {
@@ -142,11 +141,10 @@ void TBitmap32::AssignFromSource(TPersistent* source) {
     const auto fromDeviceBitmap = [this](const TBitmap& bitmap) {
         SetSize(bitmap.GetWidth(), bitmap.GetHeight());
         if (IsEmpty()) return;
-        const int32_t width = width_, height = height_;  // locals: the pixel stores cannot change them
-        for (int32_t y = 0; y < height; ++y) {
+        for (int32_t y = 0; y < height_; ++y) {
             TColor32* row = RowAddress(y);
             bitmap.RowTo32(y, row);
-            for (int32_t x = 0; x < width; ++x) row[x] |= 0xFF000000u;
+            SetOpaque(row, static_cast<size_t>(width_));  // the count is passed by value: the loop vectorises
         }
     };
     // Any other graphic paints itself over the current pixels (unpainted ones keep theirs), then
