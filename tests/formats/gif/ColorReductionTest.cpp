@@ -230,6 +230,34 @@ TEST(ColorLookup, CubeLookupReportsTheChosenColour) {
     EXPECT_EQ(cube.Colors(), 216);
 }
 
+TEST(ColorLookup, CubeRowsMapEveryChannelValueLikeTheSinglePixelLookup) {
+    // Rows of 3- and 4-byte pixels, of widths around the 16-pixel steps of the vector loop and
+    // starting off its alignment; every value of every channel occurs, with the fourth byte set.
+    TNetscapeColorLookup cube;
+    std::mt19937 rng(11);
+    for (const int pixelBytes : {3, 4})
+        for (const int32_t width : {1, 15, 16, 17, 256, 300})
+            for (const size_t offset : {0, 1, 5}) {
+                std::vector<uint8_t> row(offset + static_cast<size_t>(width) * pixelBytes);
+                std::vector<uint8_t> expected(static_cast<size_t>(width));
+                for (int32_t x = 0; x < width; ++x) {
+                    uint8_t* p = row.data() + offset + static_cast<size_t>(x) * pixelBytes;
+                    // Each channel walks through every value in its own order.
+                    p[0] = static_cast<uint8_t>(x);
+                    p[1] = static_cast<uint8_t>(7 * x);
+                    p[2] = static_cast<uint8_t>(13 * x + 5);
+                    if (pixelBytes == 4) p[3] = static_cast<uint8_t>(rng());
+                    TRGBQuad chosen;
+                    expected[static_cast<size_t>(x)] = static_cast<uint8_t>(cube.NearestEntry(p[2], p[1], p[0], chosen));
+                }
+                std::vector<uint8_t> indices(static_cast<size_t>(width) + 1, 0xEE);
+                cube.MapRow(row.data() + offset, pixelBytes, indices.data(), width);
+                EXPECT_EQ(indices.back(), 0xEE) << pixelBytes << " bytes, width " << width;
+                indices.pop_back();
+                EXPECT_EQ(indices, expected) << pixelBytes << " bytes, width " << width << ", offset " << offset;
+            }
+}
+
 TEST(Ditherers, FlatPaletteColourGivesItsIndexEverywhereInEveryMode) {
     const TBitmap source = Picture32(7, 5, std::vector<Rgb>(35, Rgb{51, 102, 153}));
     for (uint8_t mode = 0; mode <= 6; ++mode) {
