@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -54,6 +55,11 @@ inline uint64_t Le16(const uint8_t* p) { return uint64_t(p[0] | p[1] << 8); }
 // The larger of a GIF's logical screen and all its frames together (every frame is kept in
 // memory), walking the blocks as far as they go.
 inline uint64_t GifDeclaredPixels(const uint8_t* p, size_t size) {
+    // Like the reader, a 4-byte prefix before the signature is passed over.
+    if (size >= 10 && std::memcmp(p, "GIF", 3) != 0 && std::memcmp(p + 4, "GIF", 3) == 0) {
+        p += 4;
+        size -= 4;
+    }
     if (size < 13) return 0;
     const uint64_t screen = Le16(p + 6) * Le16(p + 8);
     uint64_t frames = 0;
@@ -62,19 +68,29 @@ inline uint64_t GifDeclaredPixels(const uint8_t* p, size_t size) {
         while (at < size && p[at] != 0) at += size_t{1} + p[at];
         ++at;
     };
-    // Like the reader: zero bytes between blocks are skipped, and after the extensions whatever
-    // comes is taken for a frame descriptor. Close enough to the reader to leave out nearly every
-    // file that declares large frames; the target checks the loaded sizes again.
+    // Like the reader: zero bytes between blocks are skipped, the graphic control extension is
+    // read as 6 bytes and the plain text extension's header as 13 whatever their size bytes say,
+    // and after the extensions whatever comes is taken for a frame descriptor, whose zero width
+    // or height stands for the screen's. Close enough to the reader to leave out nearly every file
+    // that declares large frames; the target checks the loaded sizes again.
     while (at < size && p[at] != 0x3B) {
         if (p[at] == 0x00) {
             ++at;
         } else if (p[at] == 0x21 && at + 1 < size && p[at + 1] == 0xF9) {
-            at += 2 + 6;  // the graphic control extension is read as 6 bytes whatever they say
+            at += 2 + 6;
+        } else if (p[at] == 0x21 && at + 1 < size && p[at + 1] == 0x01) {
+            at += 2 + 13;
+            skipSubBlocks();
+        } else if (p[at] == 0x21 && at + 2 < size && p[at + 1] == 0xFF) {
+            // The 10-byte identifier form has its data sub-blocks right after the 10 bytes.
+            at += 2 + 1 + (p[at + 2] == 10 ? 10 : p[at + 2]);
+            skipSubBlocks();
         } else if (p[at] == 0x21) {
             at += 2;
             skipSubBlocks();
         } else if (at + 10 <= size) {
-            frames += Le16(p + at + 5) * Le16(p + at + 7);
+            const uint64_t w = Le16(p + at + 5), h = Le16(p + at + 7);
+            frames += w == 0 || h == 0 ? screen : w * h;
             const uint8_t packed = p[at + 9];
             at += 10 + (packed & 0x80 ? 3u << ((packed & 7) + 1) : 0u) + 1;
             skipSubBlocks();

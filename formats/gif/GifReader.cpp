@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <memory>
 
 #include "formats/gif/GifImage.h"
 #include "formats/gif/LzwDecoder.h"
@@ -83,18 +84,21 @@ std::vector<uint32_t> InterlacedRowOrder(uint32_t height) {
 std::vector<uint8_t> ReadDataSubBlocks(TStream& stream, TGIFItem& item) {
     constexpr size_t kPiece = 64 * 1024;
     const int64_t start = stream.Position();
-    std::vector<uint8_t> buffer(kPiece + 256);
+    // A piece of the stream at a time, no larger than what the stream still holds (a file of many
+    // small frames reads each through its own buffer), and not cleared: only bytes read are used.
+    const size_t capacity = static_cast<size_t>(std::clamp<int64_t>(stream.Remaining(), 0, kPiece)) + 256;
+    const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
     size_t begin = 0, end = 0;  // the bytes of `buffer` read but not yet used
     int64_t used = 0;           // bytes from `start` that belong to the sub-blocks so far
     bool atEnd = false;
     // Makes `count` bytes (at most 256) available from `begin` on, as far as the stream has them.
     auto have = [&](size_t count) {
         if (end - begin < count && !atEnd) {
-            std::memmove(buffer.data(), buffer.data() + begin, end - begin);
+            std::memmove(buffer.get(), buffer.get() + begin, end - begin);
             end -= begin;
             begin = 0;
             while (end < count && !atEnd) {
-                const size_t got = stream.Read(buffer.data() + end, buffer.size() - end);
+                const size_t got = stream.Read(buffer.get() + end, capacity - end);
                 end += got;
                 atEnd = got == 0;
             }
@@ -112,8 +116,7 @@ std::vector<uint8_t> ReadDataSubBlocks(TStream& stream, TGIFItem& item) {
         take(1);
         if (size == 0) break;
         const size_t got = have(size);
-        codes.insert(codes.end(), buffer.begin() + static_cast<std::ptrdiff_t>(begin),
-                     buffer.begin() + static_cast<std::ptrdiff_t>(begin + got));
+        codes.insert(codes.end(), buffer.get() + begin, buffer.get() + begin + got);
         take(got);
         if (got < size) {
             item.Warning(gsWarning, gifmsg::kPrematureEnd);
