@@ -20,11 +20,19 @@ namespace nox {
 
 namespace {
 
+// Fetches the source lines the next row samples for the eight destination pixels at `column`: the
+// first column's and the fifth's, which at a reduction of 4 : 1 (a picture of 4000 columns in a
+// pane of 1000) are the two lines those pixels read.
+inline void Fetch(const TColor32* next, const uint32_t* column) {
+    __builtin_prefetch(next + column[0]);
+    __builtin_prefetch(next + column[4]);
+}
+
 void SampleScalar(TColor32* to, const TColor32* from, const TColor32* next, const TRowSampling& s) {
     const uint32_t* column = s.Columns;
     int64_t i = 0;
     for (; i + 8 <= s.Count; i += 8) {
-        __builtin_prefetch(next + column[i]);
+        Fetch(next, column + i);
         for (int64_t j = i; j < i + 8; ++j) to[j] = from[column[j]];
     }
     for (; i < s.Count; ++i) to[i] = from[column[i]];
@@ -39,7 +47,7 @@ void SampleStreamingSse2(TColor32* to, const TColor32* from, const TColor32* nex
     int64_t i = 0;
     for (; i < count && (reinterpret_cast<uintptr_t>(to + i) & 15) != 0; ++i) to[i] = from[column[i]];
     for (; i + 8 <= count; i += 8) {
-        __builtin_prefetch(next + column[i]);
+        Fetch(next, column + i);
         const auto at = [&](int64_t j) { return static_cast<int>(from[column[j]]); };
         _mm_stream_si128(reinterpret_cast<__m128i*>(to + i), _mm_setr_epi32(at(i), at(i + 1), at(i + 2), at(i + 3)));
         _mm_stream_si128(reinterpret_cast<__m128i*>(to + i + 4),
@@ -64,7 +72,7 @@ __attribute__((target("avx512f,avx512vl"))) void SampleAvx512(TColor32* to, cons
     for (; i + 8 <= count; i += 8) {
         const uint32_t base = column[i];
         const TColor32* window = from + base;
-        __builtin_prefetch(next + base);
+        Fetch(next, column + i);
         __m256i pixels;
         if (column[i + 7] - base < 32 && s.SourceEnd - window >= 32) {
             const __m256i index = _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(column + i)),
