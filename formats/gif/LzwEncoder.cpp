@@ -43,6 +43,7 @@ void CodeBlock(THashTable& table, TFollowers& followers, TCodeWriter& codes, std
                int colors, int first, TLZWState& state) {
     uint32_t s = state.String, hash = state.Hash;
     int nextFree = state.NextFree;
+    TCodeWriter::TBits bits = codes.Take();
     const auto remember = [&followers](uint32_t string, uint32_t p, uint32_t code, uint32_t codeHash) {
         followers[string] = static_cast<uint64_t>(codeHash) << 32 | p << 16 | code;
     };
@@ -65,9 +66,11 @@ void CodeBlock(THashTable& table, TFollowers& followers, TCodeWriter& codes, std
             s = static_cast<uint32_t>(code);
             continue;
         }
-        codes.Write(static_cast<int>(s), nextFree);
+        codes.Write(bits, static_cast<int>(s), nextFree);
         if (nextFree > kLastFreeCode) {
-            codes.Write(codes.ClearCode(), nextFree);
+            codes.Put(bits);
+            codes.WriteClear();
+            bits = codes.Take();
             table.Clear();
             followers.fill(kNoFollower);
             nextFree = first;
@@ -79,6 +82,7 @@ void CodeBlock(THashTable& table, TFollowers& followers, TCodeWriter& codes, std
         s = p;
         hash = THashTable::Hash(p);
     }
+    codes.Put(bits);
     state = {s, hash, nextFree};
 }
 
@@ -171,23 +175,25 @@ void TGIFWriter::Flush() {
 // ---- TCodeWriter ---------------------------------------------------------------------------------
 
 TCodeWriter::TCodeWriter(TGIFWriter& out, int minCodeSize)
-    : out_(out), minCodeSize_(minCodeSize), clear_(1 << minCodeSize), width_(minCodeSize + 1),
-      maxCode_((1 << (minCodeSize + 1)) - 1) {}
+    : out_(out), minCodeSize_(minCodeSize), clear_(1 << minCodeSize) {
+    bits_.Width = minCodeSize + 1;
+    bits_.MaxCode = (1 << (minCodeSize + 1)) - 1;
+}
 
-void TCodeWriter::PassChunkOn() {
-    out_.Write(chunk_.data(), used_);
-    used_ = 0;
+void TCodeWriter::PassChunkOn(TBits& bits) {
+    out_.Write(chunk_.data(), bits.Used);
+    bits.Used = 0;
 }
 
 void TCodeWriter::Flush() {
-    for (; bits_ > 0; bits_ -= 8) {
-        chunk_[used_++] = static_cast<uint8_t>(accumulator_);
-        accumulator_ >>= 8;
+    for (; bits_.Count > 0; bits_.Count -= 8) {
+        chunk_[bits_.Used++] = static_cast<uint8_t>(bits_.Accumulator);
+        bits_.Accumulator >>= 8;
     }
-    out_.Write(chunk_.data(), used_);
-    used_ = 0;
-    accumulator_ = 0;
-    bits_ = 0;
+    out_.Write(chunk_.data(), bits_.Used);
+    bits_.Used = 0;
+    bits_.Accumulator = 0;
+    bits_.Count = 0;
 }
 
 // ---- TLZWEncoder ---------------------------------------------------------------------------------

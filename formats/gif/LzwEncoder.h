@@ -131,59 +131,83 @@ private:
 //
 // Speed: codes gather in a 64-bit word that is stored eight bytes at a time into a chunk of whole
 // sub-blocks, so the coder's loop makes no call per byte; the chunk goes to the sub-block writer
-// when full and on Flush.
+// when full and on Flush. The LZW loop takes the packer's running state (TBits) into local
+// variables for a block of pixels and puts it back after: kept in the writer, it would be stored
+// and loaded again around every code, since the chunk's bytes may alias anything.
 class TCodeWriter {
 public:
+    struct TBits {
+        uint64_t Accumulator = 0;
+        int Count = 0;    // bits pending in Accumulator
+        int Width = 0;    // the width of the next code
+        int MaxCode = 0;  // the largest code of that width (4096 once the width is 12)
+        size_t Used = 0;  // bytes of the chunk in use, below kChunk between calls
+    };
+
     TCodeWriter(TGIFWriter& out, int minCodeSize);
 
     int ClearCode() const { return clear_; }
     int EndCode() const { return clear_ + 1; }
     int FirstFreeCode() const { return clear_ + 2; }
-    int Width() const { return width_; }
+    int Width() const { return bits_.Width; }
 
     // Writes `code`, then applies the width rule for `nextFree`, the encoder's next free code.
     void Write(int code, int nextFree) {
-        accumulator_ |= static_cast<uint64_t>(code) << bits_;
-        bits_ += width_;
-        // Another code of up to 12 bits must still fit in the word.
-        if (bits_ > 64 - 12) Spill();
         if (code == clear_) {
-            width_ = minCodeSize_ + 1;
-            maxCode_ = (1 << width_) - 1;
-        } else if (nextFree > maxCode_) {
-            ++width_;
-            maxCode_ = width_ >= 12 ? 4096 : (1 << width_) - 1;
+            WriteClear();
+        } else {
+            Write(bits_, code, nextFree);
         }
     }
+    // Writes the clear code; the width returns to m + 1.
+    void WriteClear() {
+        Append(bits_, clear_);
+        bits_.Width = minCodeSize_ + 1;
+        bits_.MaxCode = (1 << bits_.Width) - 1;
+    }
+
+    TBits Take() const { return bits_; }
+    void Put(const TBits& bits) { bits_ = bits; }
+    // Write of a code other than the clear code, on state taken with Take().
+    void Write(TBits& bits, int code, int nextFree) {
+        Append(bits, code);
+        if (nextFree > bits.MaxCode) {
+            ++bits.Width;
+            bits.MaxCode = bits.Width >= 12 ? 4096 : (1 << bits.Width) - 1;
+        }
+    }
+
     // Writes the bits still pending (the last byte's high bits 0) and hands everything gathered
     // to the sub-block writer.
     void Flush();
 
 private:
     static constexpr size_t kChunk = 64 * 255;
+    void Append(TBits& bits, int code) {
+        bits.Accumulator |= static_cast<uint64_t>(code) << bits.Count;
+        bits.Count += bits.Width;
+        // Another code of up to 12 bits must still fit in the word.
+        if (bits.Count > 64 - 12) Spill(bits);
+    }
     // Stores the word's whole bytes into the chunk (inline: it runs every few codes); passes the
     // chunk on when it is full.
-    void Spill() {
+    void Spill(TBits& bits) {
         // The stream is little-endian, like the word: its low bytes come first.
         uint8_t word[8];
-        for (int i = 0; i < 8; ++i) word[i] = static_cast<uint8_t>(accumulator_ >> (8 * i));
-        std::memcpy(chunk_.data() + used_, word, 8);
-        const int whole = bits_ >> 3;
-        used_ += static_cast<size_t>(whole);
-        accumulator_ = whole == 8 ? 0 : accumulator_ >> (8 * whole);
-        bits_ &= 7;
-        if (used_ >= kChunk) PassChunkOn();
+        for (int i = 0; i < 8; ++i) word[i] = static_cast<uint8_t>(bits.Accumulator >> (8 * i));
+        std::memcpy(chunk_.data() + bits.Used, word, 8);
+        const int whole = bits.Count >> 3;
+        bits.Used += static_cast<size_t>(whole);
+        bits.Accumulator = whole == 8 ? 0 : bits.Accumulator >> (8 * whole);
+        bits.Count &= 7;
+        if (bits.Used >= kChunk) PassChunkOn(bits);
     }
-    void PassChunkOn();
+    void PassChunkOn(TBits& bits);
 
     TGIFWriter& out_;
     int minCodeSize_;
     int clear_;
-    int width_;
-    int maxCode_;
-    uint64_t accumulator_ = 0;
-    int bits_ = 0;
-    size_t used_ = 0;                        // bytes of chunk_ in use, below kChunk between calls
+    TBits bits_;
     std::array<uint8_t, kChunk + 8> chunk_;  // room for one 8-byte store past kChunk
 };
 
