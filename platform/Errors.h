@@ -74,10 +74,11 @@ std::string ErrorBoxText(std::string_view message);
 // pixel. A file of a few bytes can declare any size; this cap keeps such a file from making the
 // program allocate and fill gigabytes before its data turn out to be missing.
 #if defined(FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION)
-// The fuzzers' builds (fuzz/run.sh) refuse from 16 MiB on: the search keeps finding files of a few
-// bytes whose declared sizes slip past the targets' quick look at the headers, and filling such
-// pictures took most of its time. Sizes near the real cap are the unit and regression tests' part.
-inline constexpr unsigned long long kMaxAllocationSize = 1ULL << 24;
+// The fuzzers' builds (fuzz/run.sh) refuse from 1 MiB on (their pictures have at most 16,384
+// pixels): the search keeps finding files of a few bytes whose declared sizes slip past the
+// targets' quick look at the headers, and filling such pictures took most of its time. Sizes near
+// the real cap are the unit and regression tests' part.
+inline constexpr unsigned long long kMaxAllocationSize = 1ULL << 20;
 #else
 inline constexpr unsigned long long kMaxAllocationSize = 1ULL << 30;
 #endif
