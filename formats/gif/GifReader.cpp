@@ -84,9 +84,10 @@ std::vector<uint32_t> InterlacedRowOrder(uint32_t height) {
 std::vector<uint8_t> ReadDataSubBlocks(TStream& stream, TGIFItem& item) {
     constexpr size_t kPiece = 64 * 1024;
     const int64_t start = stream.Position();
+    const int64_t remaining = stream.Remaining();
     // A piece of the stream at a time, no larger than what the stream still holds (a file of many
     // small frames reads each through its own buffer), and not cleared: only bytes read are used.
-    const size_t capacity = static_cast<size_t>(std::clamp<int64_t>(stream.Remaining(), 0, kPiece)) + 256;
+    const size_t capacity = static_cast<size_t>(std::clamp<int64_t>(remaining, 0, kPiece)) + 256;
     const auto buffer = std::make_unique_for_overwrite<uint8_t[]>(capacity);
     size_t begin = 0, end = 0;  // the bytes of `buffer` read but not yet used
     int64_t used = 0;           // bytes from `start` that belong to the sub-blocks so far
@@ -110,7 +111,7 @@ std::vector<uint8_t> ReadDataSubBlocks(TStream& stream, TGIFItem& item) {
         used += static_cast<int64_t>(count);
     };
     std::vector<uint8_t> codes;
-    codes.reserve(static_cast<size_t>(std::clamp<int64_t>(stream.Remaining(), 0, 1 << 24)));
+    codes.reserve(static_cast<size_t>(std::clamp<int64_t>(remaining, 0, 1 << 24)));
     while (have(1) == 1) {
         const size_t size = buffer[begin];
         take(1);

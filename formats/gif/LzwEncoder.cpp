@@ -68,9 +68,7 @@ void CodeBlock(THashTable& table, TFollowers& followers, TCodeWriter& codes, std
         }
         codes.Write(bits, static_cast<int>(s), nextFree);
         if (nextFree > kLastFreeCode) {
-            codes.Put(bits);
-            codes.WriteClear();
-            bits = codes.Take();
+            codes.WriteClear(bits);
             table.Clear();
             followers.fill(kNoFollower);
             nextFree = first;

@@ -154,20 +154,21 @@ public:
     // Writes `code`, then applies the width rule for `nextFree`, the encoder's next free code.
     void Write(int code, int nextFree) {
         if (code == clear_) {
-            WriteClear();
+            WriteClear(bits_);
         } else {
             Write(bits_, code, nextFree);
         }
     }
-    // Writes the clear code; the width returns to m + 1.
-    void WriteClear() {
-        Append(bits_, clear_);
-        bits_.Width = minCodeSize_ + 1;
-        bits_.MaxCode = (1 << bits_.Width) - 1;
-    }
 
+    // The running state, for a loop to keep in locals, and back.
     TBits Take() const { return bits_; }
     void Put(const TBits& bits) { bits_ = bits; }
+    // Writes the clear code, on state taken with Take(); the width returns to m + 1.
+    void WriteClear(TBits& bits) {
+        Append(bits, clear_);
+        bits.Width = minCodeSize_ + 1;
+        bits.MaxCode = (1 << bits.Width) - 1;
+    }
     // Write of a code other than the clear code, on state taken with Take().
     void Write(TBits& bits, int code, int nextFree) {
         Append(bits, code);
