@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "image/Bitmap32.h"
+#include "image/RowBands.h"
 #include "image/RowSampler.h"
 #include "platform/Errors.h"
 
@@ -52,8 +53,9 @@ void PutRow(TColor32* dst, int64_t count, Sample sample, TDrawMode mode, uint32_
     }
 }
 
-// Destination areas from this size on are written past the cache when every row is sampled anew.
-constexpr uint64_t kStreamBytes = uint64_t{1} << 20;
+// Destination areas from this size on are sampled by two threads, and written past the cache when
+// every row is sampled anew.
+constexpr uint64_t kLargeBytes = uint64_t{1} << 20;
 
 }  // namespace
 
@@ -113,40 +115,54 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
         accX += stepX;
     }
 
-    // A reduced picture writes every destination row from a different source row, and nothing
-    // reads the destination while it is drawn: its rows are written past the cache when they are
-    // many, which spares reading each destination line into the cache before it is overwritten
-    // (a third of the memory traffic). An enlarged picture copies rows from the row above, which
-    // must stay in the cache.
+    const int64_t rows = int64_t{clip.Bottom} - clip.Top;
+    if (mode != dmOpaque) {
+        int64_t accY = startY;
+        for (int32_t y = clip.Top; y < clip.Bottom; ++y, accY += stepY) {
+            const TColor32* from = srcRow(srcRect.Top + (accY >> 16)) + srcRect.Left;
+            PutRow(
+                dst.RowAddress(y) + clip.Left, count,
+                [from, &columns](int64_t i) { return from[columns[static_cast<size_t>(i)]]; }, mode, masterAlpha,
+                combine);
+        }
+        return;
+    }
+
+    // A large area is sampled by two threads: one core alone keeps too few reads of memory in
+    // flight. A reduced picture writes every destination row from a different source row, and
+    // nothing reads the destination while it is drawn: its rows are written past the cache when
+    // they are many, which spares reading each destination line into the cache before it is
+    // overwritten (a third of the memory traffic). An enlarged picture copies rows from the row
+    // above, which must stay in the cache.
+    const bool large = static_cast<uint64_t>(count) * static_cast<uint64_t>(rows) * sizeof(TColor32) >= kLargeBytes;
     TRowSampling sampling;
     sampling.Columns = columns.data();
     sampling.Count = count;
     sampling.SourceEnd = srcBits + src.PixelCount();
-    sampling.Stream = mode == dmOpaque && stepY >= 65536 && CanStreamRows() &&
-                      static_cast<uint64_t>(count) * static_cast<uint64_t>(clip.Bottom - clip.Top) * sizeof(TColor32) >=
-                          kStreamBytes;
-    int64_t accY = startY;
-    int64_t previousRow = -1;
-    for (int32_t y = clip.Top; y < clip.Bottom; ++y, accY += stepY) {
-        const int64_t row = accY >> 16;
-        const TColor32* from = srcRow(srcRect.Top + row) + srcRect.Left;
-        TColor32* to = dst.RowAddress(y) + clip.Left;
-        if (mode != dmOpaque) {
-            PutRow(
-                to, count, [from, &columns](int64_t i) { return from[columns[static_cast<size_t>(i)]]; }, mode,
-                masterAlpha, combine);
-            continue;
+    sampling.Stream = stepY >= 65536 && CanStreamRows() && large;
+    // Destination rows first .. last - 1, counted from the clip's top; each band samples its first
+    // row anew. A row's accumulator is the start plus one step per row above it, exactly what
+    // walking every row before it would give.
+    const auto sampleBand = [&](int64_t first, int64_t last) {
+        int64_t accY = startY + first * stepY;
+        int64_t previousRow = -1;
+        for (int64_t k = first; k < last; ++k, accY += stepY) {
+            const int64_t row = accY >> 16;
+            const auto y = static_cast<int32_t>(clip.Top + k);
+            TColor32* to = dst.RowAddress(y) + clip.Left;
+            if (row == previousRow) {
+                // Enlarged: this row samples the same source row as the one above.
+                std::memcpy(to, dst.RowAddress(y - 1) + clip.Left, static_cast<size_t>(count) * sizeof(TColor32));
+                continue;
+            }
+            previousRow = row;
+            const TColor32* from = srcRow(srcRect.Top + row) + srcRect.Left;
+            const TColor32* next = srcRow(srcRect.Top + std::min((accY + stepY) >> 16, sh - 1)) + srcRect.Left;
+            SampleRow(to, from, next, sampling);
         }
-        if (row == previousRow) {
-            // Enlarged: this row samples the same source row as the one above.
-            std::memcpy(to, dst.RowAddress(y - 1) + clip.Left, static_cast<size_t>(count) * sizeof(TColor32));
-            continue;
-        }
-        previousRow = row;
-        const TColor32* next = srcRow(srcRect.Top + std::min((accY + stepY) >> 16, sh - 1)) + srcRect.Left;
-        SampleRow(to, from, next, sampling);
-    }
-    if (sampling.Stream) FinishStreamedRows();
+        if (sampling.Stream) FinishStreamedRows();
+    };
+    ForRowBands(rows, large, sampleBand);
 }
 
 }  // namespace nox

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything with warnings as errors and runs every test; then the
-# same tests again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, and a short
-# run of every fuzz target on its committed corpus.
+# same tests again under AddressSanitizer, UndefinedBehaviorSanitizer and LeakSanitizer, the
+# pixel buffer's threaded drawing under ThreadSanitizer, and a short run of every fuzz target on
+# its committed corpus.
 #   scripts/test.sh           everything (what CI runs)
 #   scripts/test.sh --quick   the ordinary build and tests only
 set -euo pipefail
@@ -37,6 +38,17 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0" \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-sanitize --output-on-failure -j"$jobs" | tee "$log"
+passed=$(( passed + $(count) ))
+
+echo "== pixel-buffer tests under ThreadSanitizer"
+# Large stretches share their rows with a helper thread; the window's tests are left out, since
+# Qt's own libraries are not built for this sanitizer.
+tsan="-fsanitize=thread -fno-omit-frame-pointer -O1"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNOXSTEG_WERROR=ON -DNOXSTEG_BUILD_GUI=OFF \
+  -DCMAKE_CXX_FLAGS="$tsan" -DCMAKE_C_FLAGS="$tsan" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" >/dev/null
+cmake --build build-tsan --target image_tests
+TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build-tsan -R '^(ForRowBands|DrawTo|StretchTransfer)\.' \
+  --output-on-failure -j"$jobs" | tee "$log"
 passed=$(( passed + $(count) ))
 
 if [ -x fuzz/run.sh ]; then

@@ -154,7 +154,8 @@ TEST(DrawTo, EqualsThe32BitComputationUpTo32767Pixels) {
 // Wide rows go through the fast row kernels: reductions that fit eight pixels into 32 source
 // pixels and those that do not (about 4.4 : 1), enlargements, rows that start off any vector
 // boundary, windows that would reach past the end of the source, and destinations large enough
-// to be written past the cache.
+// to be written past the cache and shared out in bands between two threads (some clipped on top,
+// so that every band after the first starts from the clipped start).
 TEST(DrawTo, WideRowsOfEveryRatioEqualThe32BitComputation) {
     const DrawCase cases[] = {
         {4000, 300, Rect(0, 0, 1920, 200), 1920, 200},       {4000, 700, Rect(-3, -1, 1001, 700), 1001, 700},
