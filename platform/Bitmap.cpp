@@ -124,14 +124,18 @@ size_t TBitmap::RowBytesFor(int32_t width, int bitsPerPixel) {
     return static_cast<size_t>((bits + 31) / 32 * 4);
 }
 
-void TBitmap::SetSize(int32_t width, int32_t height) {
+void TBitmap::SetSize(int32_t width, int32_t height) { Resize(width, height, TPixelBlock::TFill::Zero); }
+
+void TBitmap::SetSizeUncleared(int32_t width, int32_t height) { Resize(width, height, TPixelBlock::TFill::Uncleared); }
+
+void TBitmap::Resize(int32_t width, int32_t height, TPixelBlock::TFill fill) {
     width = std::max<int32_t>(width, 0);
     height = std::max<int32_t>(height, 0);
     const uint64_t bytes = static_cast<uint64_t>(RowBytesFor(width, bitsPerPixel_)) * static_cast<uint64_t>(height);
     CheckAllocationSize(bytes);
-    TPixelBytes pixels;
+    TPixelBlock pixels;
     try {
-        pixels.resize(static_cast<size_t>(bytes));  // zero already: no pass over the bytes
+        pixels = TPixelBlock(static_cast<size_t>(bytes), fill);
     } catch (const std::bad_alloc&) {
         throw EOutOfMemory(msg::kOutOfMemory);
     }

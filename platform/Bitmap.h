@@ -32,6 +32,9 @@ public:
     // New pixel memory of zero bytes (the previous pixels are dropped). Negative sizes become 0.
     // EOutOfMemory when the pixel memory could not exist on this machine.
     void SetSize(int32_t width, int32_t height);
+    // As SetSize, but the new pixel bytes are unspecified: for a reader that writes every byte
+    // before anything reads one (clearing a large picture first costs as much as reading it).
+    void SetSizeUncleared(int32_t width, int32_t height);
 
     int BitsPerPixel() const { return bitsPerPixel_; }
     // 1, 4, 8, 16, 24 or 32; drops the pixels (the size is kept, all bytes become 0) and, for
@@ -45,8 +48,8 @@ public:
     // Row y (0 is the top row) of the pixel memory.
     uint8_t* ScanLine(int32_t y) { return pixels_.data() + static_cast<size_t>(y) * RowBytes(); }
     const uint8_t* ScanLine(int32_t y) const { return pixels_.data() + static_cast<size_t>(y) * RowBytes(); }
-    std::span<uint8_t> Pixels() { return pixels_; }
-    std::span<const uint8_t> Pixels() const { return pixels_; }
+    std::span<uint8_t> Pixels() { return {pixels_.data(), pixels_.size()}; }
+    std::span<const uint8_t> Pixels() const { return {pixels_.data(), pixels_.size()}; }
 
     // ---- colours ------------------------------------------------------------------------------
     // The colour table (at most 256 entries); for 16-, 24- and 32-bit pictures it is a display
@@ -88,7 +91,9 @@ private:
     int32_t width_ = 0;
     int32_t height_ = 0;
     int bitsPerPixel_ = 24;
-    TPixelBytes pixels_;
+    void Resize(int32_t width, int32_t height, TPixelBlock::TFill fill);
+
+    TPixelBlock pixels_;
     std::vector<TRGBQuad> colorTable_;
     bool hasBitFields_ = false;
     uint32_t redMask_ = 0, greenMask_ = 0, blueMask_ = 0;

@@ -1,9 +1,9 @@
-// Zeroed pixel memory: calloc below a few huge pages, an anonymous mapping with huge pages above.
+// Pixel memory: the C heap below a few huge pages, an anonymous mapping with huge pages above.
 // The large block freed last is kept until the next large allocation: a buffer that is emptied and
 // then sized again (every combining operation does this to the Right pane; every picture read
 // frees the device bitmap it read into, and the next read wants one of the same size) gets the
-// same memory back, cleared in user space at memory speed, instead of a fresh mapping whose first
-// touch the kernel clears page by page. A block of another size ends the keeping first, so that
+// same memory back, cleared in user space at memory speed (or not at all, for a reader that
+// writes every byte), instead of a fresh mapping whose first touch the kernel clears page by page. A block of another size ends the keeping first, so that
 // the kept block never adds to the peak memory of a sequence of allocations.
 #include "platform/PixelAllocator.h"
 
@@ -38,11 +38,10 @@ TKeptBlock TakeKept() {
     return std::exchange(kept, TKeptBlock{});
 }
 
-}  // namespace
-
-void* AllocateZeroedPixels(size_t bytes) {
+// `bytes` bytes, zeroed when `zeroed`.
+void* AllocatePixels(size_t bytes, bool zeroed) {
     if (bytes < kMapThreshold) {
-        void* block = std::calloc(bytes == 0 ? 1 : bytes, 1);
+        void* block = zeroed ? std::calloc(bytes == 0 ? 1 : bytes, 1) : std::malloc(bytes == 0 ? 1 : bytes);
         if (block == nullptr) throw std::bad_alloc();
         return block;
     }
@@ -50,7 +49,7 @@ void* AllocateZeroedPixels(size_t bytes) {
     const size_t length = MappedLength(bytes);
     if (const TKeptBlock previous = TakeKept(); previous.Block != nullptr) {
         if (previous.Length == length) {
-            std::memset(previous.Block, 0, bytes);
+            if (zeroed) std::memset(previous.Block, 0, bytes);
             return previous.Block;
         }
         munmap(previous.Block, previous.Length);
@@ -70,6 +69,12 @@ void* AllocateZeroedPixels(size_t bytes) {
     return block;
 }
 
+}  // namespace
+
+void* AllocateZeroedPixels(size_t bytes) { return AllocatePixels(bytes, true); }
+
+void* AllocateUnclearedPixels(size_t bytes) { return AllocatePixels(bytes, false); }
+
 void FreePixels(void* block, size_t bytes) noexcept {
     if (block == nullptr) return;
     if (bytes < kMapThreshold) {
@@ -82,6 +87,18 @@ void FreePixels(void* block, size_t bytes) noexcept {
         previous = std::exchange(kept, TKeptBlock{block, MappedLength(bytes)});
     }
     if (previous.Block != nullptr) munmap(previous.Block, previous.Length);
+}
+
+TPixelBlock::TPixelBlock(size_t bytes, TFill fill)
+    : bytes_(static_cast<uint8_t*>(AllocatePixels(bytes, fill == TFill::Zero))), size_(bytes) {}
+
+TPixelBlock::TPixelBlock(const TPixelBlock& other) : TPixelBlock(other.size_, TFill::Uncleared) {
+    if (size_ != 0) std::memcpy(bytes_, other.bytes_, size_);
+}
+
+TPixelBlock& TPixelBlock::operator=(const TPixelBlock& other) {
+    if (this != &other) *this = TPixelBlock(other);
+    return *this;
 }
 
 }  // namespace nox

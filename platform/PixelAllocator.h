@@ -1,4 +1,4 @@
-// Zeroed memory for the pixels of device bitmaps: calloc for small blocks, and for large ones an
+// Memory for pixels, zeroed or not: the C heap for small blocks, and for large ones an
 // anonymous mapping with transparent huge pages requested, because the first touch of fresh memory
 // (one page fault per 4 KB page) otherwise costs many times more than filling the pixels.
 #pragma once
@@ -13,7 +13,10 @@ namespace nox {
 
 // `bytes` zeroed bytes; std::bad_alloc when they cannot be had.
 void* AllocateZeroedPixels(size_t bytes);
-// Releases a block of AllocateZeroedPixels with the size it was asked for.
+// `bytes` bytes of unspecified value (where the memory is reused, what it last held), for a caller
+// that writes every byte before reading one: clearing a large block costs as much as filling it.
+void* AllocateUnclearedPixels(size_t bytes);
+// Releases a block of either with the size it was asked for.
 void FreePixels(void* block, size_t bytes) noexcept;
 
 // A standard allocator over that memory. Value-initialisation does nothing, since the memory is
@@ -45,9 +48,37 @@ struct TZeroedAllocator {
     }
 };
 
-// Bytes of pixels (device bitmaps, GIF frames) in that memory. Growing one with resize(n) gives
+// Bytes of pixels (GIF frames) in that memory. Growing one with resize(n) gives
 // zero bytes only where it has never held values: shrunk and grown again within its capacity, it
 // shows its old bytes, so such code gives the fill value explicitly.
 using TPixelBytes = std::vector<uint8_t, TZeroedAllocator<uint8_t>>;
+
+// The pixel bytes of a device bitmap in that memory, owned; a copy has bytes of its own.
+class TPixelBlock {
+public:
+    enum class TFill { Zero, Uncleared };
+
+    TPixelBlock() = default;
+    // std::bad_alloc when the bytes cannot be had.
+    TPixelBlock(size_t bytes, TFill fill);
+    ~TPixelBlock() { FreePixels(bytes_, size_); }
+    TPixelBlock(const TPixelBlock& other);
+    TPixelBlock& operator=(const TPixelBlock& other);
+    TPixelBlock(TPixelBlock&& other) noexcept
+        : bytes_(std::exchange(other.bytes_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+    TPixelBlock& operator=(TPixelBlock&& other) noexcept {
+        std::swap(bytes_, other.bytes_);
+        std::swap(size_, other.size_);
+        return *this;
+    }
+
+    uint8_t* data() { return bytes_; }
+    const uint8_t* data() const { return bytes_; }
+    size_t size() const { return size_; }
+
+private:
+    uint8_t* bytes_ = nullptr;
+    size_t size_ = 0;
+};
 
 }  // namespace nox

@@ -178,32 +178,53 @@ void ReadColorTable(TBoundedReader& in, TLayout& layout) {
     }
 }
 
-// Reverses the order of `count` rows of `rowBytes` bytes starting at `block`.
+// Reads the plain rows into a bitmap whose memory was not cleared.
 void ReadUncompressed(TBoundedReader& in, uint64_t pixelBytes, const TLayout& layout, TBitmap& bitmap) {
     // Pieces of about 256 KiB: a read per row costs more in system calls than the bytes it moves.
     // A top-down piece is read straight into its rows. A bottom-up piece is read into a buffer
     // that stays in the cache and its rows are copied from there into their places, bottom row
-    // last. Rows a short area lacks stay zero.
+    // last. What a short area lacks (whole rows, and the rest of the row it ends in) is zero, also
+    // when the stream fails part of the way.
     const size_t row = static_cast<size_t>(layout.RowBytes);
     const int32_t height = layout.Height;
-    const int32_t rowsPerPiece = static_cast<int32_t>(std::clamp<size_t>((size_t{256} << 10) / row, 1, static_cast<size_t>(height)));
-    std::vector<uint8_t> piece(layout.TopDown ? 0 : row * static_cast<size_t>(rowsPerPiece));
-    uint64_t left = std::min(pixelBytes, layout.ImageBytes);
-    for (int32_t fileRow = 0; fileRow < height && left > 0; fileRow += rowsPerPiece) {
-        const int32_t rows = std::min(rowsPerPiece, height - fileRow);
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, uint64_t{row} * static_cast<uint64_t>(rows)));
-        size_t got;
-        if (layout.TopDown) {
-            got = in.ReadUpTo(bitmap.ScanLine(fileRow), want);
-        } else {
-            got = in.ReadUpTo(piece.data(), want);
-            for (size_t r = 0, done = 0; done < got; ++r, done += row)
-                std::memcpy(bitmap.ScanLine(height - 1 - fileRow - static_cast<int32_t>(r)), piece.data() + done,
-                            std::min(row, got - done));
+    uint64_t filled = 0;  // bytes of the file's rows in place, in the file's order
+    const auto zeroTheRest = [&] {
+        for (uint64_t at = filled; at < layout.ImageBytes;) {
+            const auto fileRow = static_cast<int32_t>(at / row);
+            const auto offset = static_cast<size_t>(at % row);
+            std::memset(bitmap.ScanLine(layout.TopDown ? fileRow : height - 1 - fileRow) + offset, 0, row - offset);
+            at += row - offset;
         }
-        if (got < want) return;
-        left -= got;
+    };
+    try {
+        const int32_t rowsPerPiece =
+            static_cast<int32_t>(std::clamp<size_t>((size_t{256} << 10) / row, 1, static_cast<size_t>(height)));
+        std::vector<uint8_t> piece(layout.TopDown ? 0 : row * static_cast<size_t>(rowsPerPiece));
+        uint64_t left = std::min(pixelBytes, layout.ImageBytes);
+        for (int32_t fileRow = 0; fileRow < height && left > 0; fileRow += rowsPerPiece) {
+            const int32_t rows = std::min(rowsPerPiece, height - fileRow);
+            const size_t want =
+                static_cast<size_t>(std::min<uint64_t>(left, uint64_t{row} * static_cast<uint64_t>(rows)));
+            size_t got;
+            if (layout.TopDown) {
+                got = in.ReadUpTo(bitmap.ScanLine(fileRow), want);
+            } else {
+                got = in.ReadUpTo(piece.data(), want);
+                for (size_t r = 0, done = 0; done < got; ++r, done += row)
+                    std::memcpy(bitmap.ScanLine(height - 1 - fileRow - static_cast<int32_t>(r)), piece.data() + done,
+                                std::min(row, got - done));
+            }
+            filled += got;
+            if (got < want) break;
+            left -= got;
+        }
+    } catch (...) {
+        // A top-down piece may have been read in part: nothing of it counts.
+        filled = filled / row * row;
+        zeroTheRest();
+        throw;
     }
+    zeroTheRest();
 }
 
 }  // namespace
@@ -252,7 +273,11 @@ void ReadBmp(TBitmap& bitmap, TStream& stream) {
     bitmap.ClearBitFields();
     if (layout.Info.Compression == biBitFields) bitmap.SetBitFields(layout.Masks[0], layout.Masks[1], layout.Masks[2]);
     bitmap.SetColorTable(std::move(layout.ColorTable));
-    bitmap.SetSize(layout.Width, layout.Height);
+    // Coded pixels leave the pixels they skip as they are (zero); plain rows are all written.
+    if (rle)
+        bitmap.SetSize(layout.Width, layout.Height);
+    else
+        bitmap.SetSizeUncleared(layout.Width, layout.Height);
 
     if (rle) {
         DecodeRle(coded, bitmap);

@@ -310,6 +310,80 @@ TEST(BmpRead, LargeFileCutShortKeepsEveryStoredRowInPlace) {
     }
 }
 
+// A stream over a file's bytes that fails (as a disk or network file may) once `failAt` bytes
+// have been read.
+class TFailingStream : public TMemoryStream {
+public:
+    TFailingStream(std::vector<uint8_t> bytes, size_t failAt) : TMemoryStream(std::move(bytes)), failAt_(failAt) {}
+    size_t Read(void* buffer, size_t count) override {
+        if (static_cast<size_t>(Position()) + count > failAt_) throw EReadError("Stream read error");
+        return TMemoryStream::Read(buffer, count);
+    }
+
+private:
+    size_t failAt_;
+};
+
+// The reader's bitmap is not cleared before the rows go in, and a large picture gets the memory
+// the previous one of its size had. What a file lacks must still read as zero, not as that
+// picture's pixels: whole rows, the rest of the row it ends in, and everything after a stream
+// that fails part of the way.
+TEST(BmpRead, WhatTheFileLacksIsZeroNotThePreviousPicturesPixels) {
+    const int32_t width = 1600, height = 1500;  // 9.6 MB: large enough to reuse the previous memory
+    const size_t row = 6400;
+    struct Case {
+        const char* name;
+        bool topDown;
+        size_t cut;      // bytes of pixels in the file
+        size_t failAt;   // 0: the stream does not fail; else the pixel byte at which it does
+        size_t present;  // bytes expected in place
+    };
+    const Case cases[] = {
+        {"bottom-up, cut inside a row", false, 700 * row + 999, 0, 700 * row + 999},
+        {"top-down, cut inside a row", true, 700 * row + 999, 0, 700 * row + 999},
+        {"bottom-up, no pixels", false, 0, 0, 0},
+        {"top-down, the stream fails in the third piece", true, height * row, 100 * row + 5, 80 * row},
+        {"bottom-up, the stream fails in the third piece", false, height * row, 100 * row + 5, 80 * row},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BmpFields f;
+        f.Bits = 32;
+        f.Width = width;
+        f.Height = c.topDown ? -height : height;
+        {
+            // A whole picture of the same size with no zero byte, read and let go.
+            f.Pixels.assign(size_t{height} * row, 0xA5);
+            const TBitmap previous = Read(BuildBmp(f));
+            ASSERT_EQ(previous.ScanLine(0)[0], 0xA5);
+        }
+        f.Pixels.resize(c.cut);
+        for (size_t i = 0; i < c.cut; ++i) f.Pixels[i] = static_cast<uint8_t>(i % 251 + 1);
+        const std::vector<uint8_t> file = BuildBmp(f);
+        TBitmap bitmap;
+        if (c.failAt == 0) {
+            TMemoryStream stream(file);
+            ReadBmp(bitmap, stream);
+        } else {
+            TFailingStream stream(file, file.size() - c.cut + c.failAt);
+            EXPECT_THROW(ReadBmp(bitmap, stream), EReadError);
+        }
+        ASSERT_EQ(bitmap.GetHeight(), height);
+        for (int32_t fileRow = 0; fileRow < height; ++fileRow) {
+            const uint8_t* stored = bitmap.ScanLine(c.topDown ? fileRow : height - 1 - fileRow);
+            for (size_t x = 0; x < row; ++x) {
+                const size_t i = static_cast<size_t>(fileRow) * row + x;
+                const uint8_t expected = i < c.present ? static_cast<uint8_t>(i % 251 + 1) : 0;
+                if (stored[x] != expected) {
+                    ADD_FAILURE() << "file row " << fileRow << ", byte " << x << ": " << int(stored[x]) << " for "
+                                  << int(expected);
+                    return;
+                }
+            }
+        }
+    }
+}
+
 TEST(BmpRead, DeclaredPixelSizeLimitsTheBytesRead) {
     BmpFields f;
     f.Bits = 24;
