@@ -1,7 +1,8 @@
 // The pane: a whole back-buffer repaint of a 1000 x 700 pane showing a 4000 x 3000 picture
 // stretched (background, then the picture drawn scaled), against copying the back buffer once;
 // and the same repaint through the widget's paint event, which also copies the back buffer into
-// the window's backing store (the offscreen platform's stands in for the screen).
+// the window's backing store (the offscreen platform's stands in for the screen); and the paint
+// event of a pane merely uncovered, which only copies.
 #include <cstdlib>
 #include <cstring>
 
@@ -37,7 +38,10 @@ void StartApplication() {
     [[maybe_unused]] static auto* app = new QApplication(argc, argv);
 }
 
-void Repaint(benchmark::State& state, bool throughWidget) {
+enum class TPaint { Buffer, Widget, Uncovered };
+
+void Repaint(benchmark::State& state, TPaint how) {
+    const bool throughWidget = how != TPaint::Buffer;
     StartApplication();
     Pane pane;
     pane.SetBufferMargin(-1);
@@ -52,22 +56,24 @@ void Repaint(benchmark::State& state, bool throughWidget) {
     }
     const uint64_t paintsBefore = pane.BufferPaintCount();
     for (auto _ : state) {
-        if (throughWidget) {
-            pane.Invalidate();
-            pane.repaint();
-        } else {
-            pane.RepaintBuffer();
+        switch (how) {
+            case TPaint::Buffer: pane.RepaintBuffer(); break;
+            case TPaint::Widget: pane.Invalidate(); pane.repaint(); break;
+            case TPaint::Uncovered: pane.repaint(); break;  // the back buffer is still valid
         }
         benchmark::DoNotOptimize(pane.Buffer().Bits());
     }
     if (pane.Buffer().Width() != 1000 || pane.Buffer().Height() != 700) state.SkipWithError("wrong back-buffer size");
-    if (throughWidget && pane.BufferPaintCount() - paintsBefore < static_cast<uint64_t>(state.iterations()))
+    const uint64_t bufferPaints = pane.BufferPaintCount() - paintsBefore;
+    if (how == TPaint::Widget && bufferPaints < static_cast<uint64_t>(state.iterations()))
         state.SkipWithError("the paint event did not repaint the back buffer");
+    if (how == TPaint::Uncovered && bufferPaints != 0) state.SkipWithError("an uncovered pane repainted its back buffer");
 }
 
 [[maybe_unused]] const bool registered = [] {
-    Register("view/repaint_1000x700", [](benchmark::State& s) { Repaint(s, false); });
-    Register("view/paint_event_1000x700", [](benchmark::State& s) { Repaint(s, true); });
+    Register("view/repaint_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Buffer); });
+    Register("view/paint_event_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Widget); });
+    Register("view/uncovered_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Uncovered); });
     return true;
 }();
 

@@ -47,6 +47,7 @@ ROWS = [
     ("DrawTo 4000x3000 -> 1920x1080", "view/drawto_1920x1080", "limit/copy_1920x1080", 4.0),
     ("Pane repaint 1000x700", "view/repaint_1000x700", "limit/copy_1000x700", 4.0),
     ("Pane repaint + copy to the window", "view/paint_event_1000x700", "limit/copy_1000x700", "info"),
+    ("Pane uncovered: copy to the window only", "view/uncovered_1000x700", "limit/copy_1000x700", "info"),
     ("Pane repaint vs reading its source rows", "view/repaint_1000x700", "limit/read_sampled_rows_1000x700", "info"),
 ]
 
