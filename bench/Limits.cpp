@@ -61,10 +61,11 @@ void Write1(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kPixels) * 4);
 }
 
-template <size_t Bytes>
+template <size_t Bytes, bool Idle = false>
 void Memcpy(benchmark::State& state) {
     std::vector<uint8_t> from(Bytes, 7), to(Bytes, 1);
     for (auto _ : state) {
+        if constexpr (Idle) PauseIdle(state);
         std::memcpy(to.data(), from.data(), Bytes);
         benchmark::DoNotOptimize(to.data());
         benchmark::ClobberMemory();
@@ -185,6 +186,7 @@ void IndexToColour(benchmark::State& state) {
     Register("limit/memcpy_48MB", Memcpy<kPixels * 4>);
     Register("limit/copy_1920x1080", Memcpy<size_t{1920} * 1080 * 4>);
     Register("limit/copy_1000x700", Memcpy<size_t{1000} * 700 * 4>);
+    Register("limit/copy_1000x700_after_idle", Memcpy<size_t{1000} * 700 * 4, true>);
     Register("limit/read_sampled_rows_1000x700", ReadSampledRows);
     Register("limit/fwrite_bmp32", FwriteBmp32);
     Register("limit/fwrite_sync_rename_bmp32", FwriteSyncRenameBmp32);

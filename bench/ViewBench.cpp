@@ -2,7 +2,8 @@
 // stretched (background, then the picture drawn scaled), against copying the back buffer once;
 // and the same repaint through the widget's paint event, which also copies the back buffer into
 // the window's backing store (the offscreen platform's stands in for the screen); and the paint
-// event of a pane merely uncovered, which only copies.
+// event of a pane merely uncovered, which only copies. The repaint also after an idle pause, as a
+// window repaints: see PauseIdle.
 #include <cstdlib>
 #include <cstring>
 
@@ -40,7 +41,7 @@ void StartApplication() {
 
 enum class TPaint { Buffer, Widget, Uncovered };
 
-void Repaint(benchmark::State& state, TPaint how) {
+void Repaint(benchmark::State& state, TPaint how, bool idle = false) {
     const bool throughWidget = how != TPaint::Buffer;
     StartApplication();
     Pane pane;
@@ -56,6 +57,7 @@ void Repaint(benchmark::State& state, TPaint how) {
     }
     const uint64_t paintsBefore = pane.BufferPaintCount();
     for (auto _ : state) {
+        if (idle) PauseIdle(state);
         switch (how) {
             case TPaint::Buffer: pane.RepaintBuffer(); break;
             case TPaint::Widget: pane.Invalidate(); pane.repaint(); break;
@@ -74,6 +76,7 @@ void Repaint(benchmark::State& state, TPaint how) {
     Register("view/repaint_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Buffer); });
     Register("view/paint_event_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Widget); });
     Register("view/uncovered_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Uncovered); });
+    Register("view/repaint_after_idle_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Buffer, true); });
     return true;
 }();
 
