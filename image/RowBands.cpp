@@ -1,6 +1,5 @@
 // The helper thread behind ForRowBands: started at the first shared call and kept for the next
-// ones (starting a thread costs as much as sampling a tenth of a pane), stopped when the program
-// ends.
+// ones rather than started for each, stopped when the program ends.
 //
 // The rows are handed out a band at a time rather than split in halves up front: the helper is
 // woken some microseconds after the caller starts, and on a busy machine it may not run at all
