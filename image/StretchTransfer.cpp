@@ -53,9 +53,12 @@ void PutRow(TColor32* dst, int64_t count, Sample sample, TDrawMode mode, uint32_
     }
 }
 
-// Destination areas from this size on are sampled by two threads, and written past the cache when
-// every row is sampled anew.
-constexpr uint64_t kLargeBytes = uint64_t{1} << 20;
+// Stretches that move this much memory or more are shared with a second thread: 50 to 75 µs of
+// one core's work, more than waking a sleeping thread takes. Less would mostly end before the
+// helper starts.
+constexpr uint64_t kShareBytes = uint64_t{4} << 20;
+// Destination areas from this size on are written past the cache when every row is sampled anew.
+constexpr uint64_t kStreamBytes = uint64_t{1} << 20;
 
 }  // namespace
 
@@ -128,18 +131,25 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
         return;
     }
 
-    // A large area is sampled by two threads: one core alone keeps too few reads of memory in
-    // flight. A reduced picture writes every destination row from a different source row, and
-    // nothing reads the destination while it is drawn: its rows are written past the cache when
-    // they are many, which spares reading each destination line into the cache before it is
-    // overwritten (a third of the memory traffic). An enlarged picture copies rows from the row
-    // above, which must stay in the cache.
-    const bool large = static_cast<uint64_t>(count) * static_cast<uint64_t>(rows) * sizeof(TColor32) >= kLargeBytes;
+    // A stretch that moves much memory is shared by two threads: one core alone keeps too few
+    // reads of memory in flight. What it moves is the destination plus, for every destination
+    // row, the source lines its columns fall in: a 64-byte line per column at most, and no more
+    // than the columns between the first and the last. A small pane showing a large picture
+    // reads megabytes for a few hundred kilobytes it writes.
+    const uint64_t destinationBytes = static_cast<uint64_t>(count) * static_cast<uint64_t>(rows) * sizeof(TColor32);
+    const uint64_t spanBytes = (uint64_t{columns.back()} - columns.front() + 1) * sizeof(TColor32);
+    const uint64_t sourceBytes = std::min<uint64_t>(static_cast<uint64_t>(count) * 64, spanBytes) *
+                                 static_cast<uint64_t>(std::min(rows, sh));
+    // A reduced picture writes every destination row from a different source row, and nothing
+    // reads the destination while it is drawn: its rows are written past the cache when they are
+    // many, which spares reading each destination line into the cache before it is overwritten
+    // (a third of the memory traffic). An enlarged picture copies rows from the row above, which
+    // must stay in the cache.
     TRowSampling sampling;
     sampling.Columns = columns.data();
     sampling.Count = count;
     sampling.SourceEnd = srcBits + src.PixelCount();
-    sampling.Stream = stepY >= 65536 && CanStreamRows() && large;
+    sampling.Stream = stepY >= 65536 && CanStreamRows() && destinationBytes >= kStreamBytes;
     // Destination rows first .. last - 1, counted from the clip's top; each band samples its first
     // row anew. A row's accumulator is the start plus one step per row above it, exactly what
     // walking every row before it would give.
@@ -162,7 +172,7 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
         }
         if (sampling.Stream) FinishStreamedRows();
     };
-    ForRowBands(rows, large, sampleBand);
+    ForRowBands(rows, destinationBytes + sourceBytes >= kShareBytes, sampleBand);
 }
 
 }  // namespace nox
