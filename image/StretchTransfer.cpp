@@ -53,9 +53,9 @@ void PutRow(TColor32* dst, int64_t count, Sample sample, TDrawMode mode, uint32_
     }
 }
 
-// Stretches that move this much memory or more are shared with a second thread: 50 to 75 µs of
-// one core's work, more than waking a sleeping thread takes. Less would mostly end before the
-// helper starts.
+// Stretches that move this much memory or more are shared with a second thread: 50 to 75
+// microseconds of one core's work, more than waking a sleeping thread takes. Less would mostly end
+// before the helper starts.
 constexpr uint64_t kShareBytes = uint64_t{4} << 20;
 // Destination areas from this size on are written past the cache when every row is sampled anew.
 constexpr uint64_t kStreamBytes = uint64_t{1} << 20;
