@@ -2,11 +2,9 @@
 #include "image/PixelMemory.h"
 
 #include <new>
-#include <utility>
 
 #include "image/Bitmap32.h"
 #include "platform/Errors.h"
-#include "platform/PixelAllocator.h"
 
 namespace nox {
 
@@ -16,31 +14,12 @@ TPixelMemory::TPixelMemory(uint64_t count) {
     const size_t bytes = static_cast<size_t>(count) * sizeof(TColor32);
     try {
         CheckAllocationSize(bytes);
-        bits_ = static_cast<TColor32*>(AllocateZeroedPixels(bytes));
+        block_ = TPixelBlock(bytes, TPixelBlock::TFill::Zero);
     } catch (const EOutOfMemory&) {
         throw Exception(msg::kDIBAllocate);
     } catch (const std::bad_alloc&) {
         throw Exception(msg::kDIBAllocate);
     }
-    bytes_ = bytes;
-}
-
-TPixelMemory::TPixelMemory(TPixelMemory&& other) noexcept
-    : bits_(std::exchange(other.bits_, nullptr)), bytes_(std::exchange(other.bytes_, 0)) {}
-
-TPixelMemory& TPixelMemory::operator=(TPixelMemory&& other) noexcept {
-    if (this != &other) {
-        Release();
-        bits_ = std::exchange(other.bits_, nullptr);
-        bytes_ = std::exchange(other.bytes_, 0);
-    }
-    return *this;
-}
-
-void TPixelMemory::Release() {
-    FreePixels(bits_, bytes_);
-    bits_ = nullptr;
-    bytes_ = 0;
 }
 
 }  // namespace nox

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "image/Color32.h"
+#include "platform/PixelAllocator.h"
 
 namespace nox {
 
@@ -14,18 +15,17 @@ public:
     TPixelMemory() = default;
     // `count` zeroed pixels; Exception "Can't allocate the DIB handle" when they cannot be had.
     explicit TPixelMemory(uint64_t count);
-    ~TPixelMemory() { Release(); }
-    TPixelMemory(TPixelMemory&& other) noexcept;
-    TPixelMemory& operator=(TPixelMemory&& other) noexcept;
+    TPixelMemory(TPixelMemory&&) noexcept = default;
+    TPixelMemory& operator=(TPixelMemory&&) noexcept = default;
     TPixelMemory(const TPixelMemory&) = delete;
     TPixelMemory& operator=(const TPixelMemory&) = delete;
 
-    TColor32* Bits() const { return bits_; }
-    void Release();
+    // The buffer hands its pixels out for writing from its const members too, as it always has.
+    TColor32* Bits() const { return reinterpret_cast<TColor32*>(const_cast<uint8_t*>(block_.data())); }
+    void Release() { block_ = TPixelBlock(); }
 
 private:
-    TColor32* bits_ = nullptr;
-    size_t bytes_ = 0;
+    TPixelBlock block_;
 };
 
 }  // namespace nox

@@ -88,11 +88,11 @@ public:
     static void SetCodec(Reader reader, Writer writer);
 
 private:
+    void Resize(int32_t width, int32_t height, TPixelBlock::TFill fill);
+
     int32_t width_ = 0;
     int32_t height_ = 0;
     int bitsPerPixel_ = 24;
-    void Resize(int32_t width, int32_t height, TPixelBlock::TFill fill);
-
     TPixelBlock pixels_;
     std::vector<TRGBQuad> colorTable_;
     bool hasBitFields_ = false;

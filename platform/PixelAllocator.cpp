@@ -3,8 +3,9 @@
 // then sized again (every combining operation does this to the Right pane; every picture read
 // frees the device bitmap it read into, and the next read wants one of the same size) gets the
 // same memory back, cleared in user space at memory speed (or not at all, for a reader that
-// writes every byte), instead of a fresh mapping whose first touch the kernel clears page by page. A block of another size ends the keeping first, so that
-// the kept block never adds to the peak memory of a sequence of allocations.
+// writes every byte), instead of a fresh mapping whose first touch the kernel clears page by page.
+// A block of another size ends the keeping first, so that the kept block never adds to the peak
+// memory of a sequence of allocations.
 #include "platform/PixelAllocator.h"
 
 #include <sys/mman.h>
@@ -72,8 +73,6 @@ void* AllocatePixels(size_t bytes, bool zeroed) {
 }  // namespace
 
 void* AllocateZeroedPixels(size_t bytes) { return AllocatePixels(bytes, true); }
-
-void* AllocateUnclearedPixels(size_t bytes) { return AllocatePixels(bytes, false); }
 
 void FreePixels(void* block, size_t bytes) noexcept {
     if (block == nullptr) return;

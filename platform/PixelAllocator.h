@@ -13,10 +13,7 @@ namespace nox {
 
 // `bytes` zeroed bytes; std::bad_alloc when they cannot be had.
 void* AllocateZeroedPixels(size_t bytes);
-// `bytes` bytes of unspecified value (where the memory is reused, what it last held), for a caller
-// that writes every byte before reading one: clearing a large block costs as much as filling it.
-void* AllocateUnclearedPixels(size_t bytes);
-// Releases a block of either with the size it was asked for.
+// Releases a block of AllocateZeroedPixels with the size it was asked for.
 void FreePixels(void* block, size_t bytes) noexcept;
 
 // A standard allocator over that memory. Value-initialisation does nothing, since the memory is
@@ -53,9 +50,12 @@ struct TZeroedAllocator {
 // shows its old bytes, so such code gives the fill value explicitly.
 using TPixelBytes = std::vector<uint8_t, TZeroedAllocator<uint8_t>>;
 
-// The pixel bytes of a device bitmap in that memory, owned; a copy has bytes of its own.
+// Pixel bytes in that memory, owned (device bitmaps, pixel buffers); a copy has bytes of its own.
 class TPixelBlock {
 public:
+    // Uncleared bytes have unspecified values (where the memory is reused, what it last held): for
+    // a caller that writes every byte before reading one, since clearing a large block costs as
+    // much as filling it.
     enum class TFill { Zero, Uncleared };
 
     TPixelBlock() = default;
@@ -67,8 +67,11 @@ public:
     TPixelBlock(TPixelBlock&& other) noexcept
         : bytes_(std::exchange(other.bytes_, nullptr)), size_(std::exchange(other.size_, 0)) {}
     TPixelBlock& operator=(TPixelBlock&& other) noexcept {
-        std::swap(bytes_, other.bytes_);
-        std::swap(size_, other.size_);
+        if (this != &other) {
+            FreePixels(bytes_, size_);
+            bytes_ = std::exchange(other.bytes_, nullptr);
+            size_ = std::exchange(other.size_, 0);
+        }
         return *this;
     }
 

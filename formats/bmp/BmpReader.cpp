@@ -219,8 +219,7 @@ void ReadUncompressed(TBoundedReader& in, uint64_t pixelBytes, const TLayout& la
             left -= got;
         }
     } catch (...) {
-        // A top-down piece may have been read in part: nothing of it counts.
-        filled = filled / row * row;
+        // `filled` counts what finished reads put in place: a piece whose read failed is zeroed whole.
         zeroTheRest();
         throw;
     }
@@ -274,14 +273,11 @@ void ReadBmp(TBitmap& bitmap, TStream& stream) {
     if (layout.Info.Compression == biBitFields) bitmap.SetBitFields(layout.Masks[0], layout.Masks[1], layout.Masks[2]);
     bitmap.SetColorTable(std::move(layout.ColorTable));
     // Coded pixels leave the pixels they skip as they are (zero); plain rows are all written.
-    if (rle)
-        bitmap.SetSize(layout.Width, layout.Height);
-    else
-        bitmap.SetSizeUncleared(layout.Width, layout.Height);
-
     if (rle) {
+        bitmap.SetSize(layout.Width, layout.Height);
         DecodeRle(coded, bitmap);
     } else {
+        bitmap.SetSizeUncleared(layout.Width, layout.Height);
         ReadUncompressed(in, pixelBytes, layout, bitmap);
     }
 }
