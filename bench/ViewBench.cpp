@@ -77,6 +77,7 @@ void Repaint(benchmark::State& state, TPaint how, bool idle = false) {
     Register("view/paint_event_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Widget); });
     Register("view/uncovered_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Uncovered); });
     Register("view/repaint_after_idle_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Buffer, true); });
+    Register("view/paint_event_after_idle_1000x700", [](benchmark::State& s) { Repaint(s, TPaint::Widget, true); });
     return true;
 }();
 

@@ -49,6 +49,7 @@ ROWS = [
     ("Pane repaint + copy to the window", "view/paint_event_1000x700", "limit/copy_1000x700", "info"),
     ("Pane uncovered: copy to the window only", "view/uncovered_1000x700", "limit/copy_1000x700", "info"),
     ("Pane repaint after an idle pause", "view/repaint_after_idle_1000x700", "limit/copy_1000x700_after_idle", "info"),
+    ("Pane repaint + copy after an idle pause", "view/paint_event_after_idle_1000x700", "limit/copy_1000x700_after_idle", "info"),
     ("Pane repaint vs reading its source rows", "view/repaint_1000x700", "limit/read_sampled_rows_1000x700", "info"),
 ]
 

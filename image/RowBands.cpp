@@ -22,6 +22,9 @@ using TBand = std::function<void(int64_t, int64_t)>;
 // costs nothing beside sampling it.
 constexpr int64_t kBandRows = 16;
 
+// How long the helper waits awake for more work after a call, before it sleeps.
+constexpr std::chrono::microseconds kAwakeAfterWork{50};
+
 // The rows of one call, taken a band at a time by whichever thread is free.
 struct TShare {
     const TBand* Band = nullptr;
@@ -84,6 +87,14 @@ private:
     void Run() {
         for (;;) {
             uint32_t s = state_.load(std::memory_order_acquire);
+            // A pane's repaint is followed at once by its copy to the window, which shares its rows
+            // too: stay awake for that long before sleeping, so the copy is not kept waiting for
+            // the helper to be woken again.
+            const auto until = std::chrono::steady_clock::now() + kAwakeAfterWork;
+            while (s != kPosted && s != kStop && std::chrono::steady_clock::now() < until) {
+                Relax();
+                s = state_.load(std::memory_order_acquire);
+            }
             while (s != kPosted && s != kStop) {
                 state_.wait(s, std::memory_order_acquire);
                 s = state_.load(std::memory_order_acquire);

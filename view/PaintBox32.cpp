@@ -10,9 +10,14 @@
 #include <QPointer>
 
 #include "view/ApplicationErrors.h"
+#include "view/RasterCopy.h"
 
 namespace nox {
 namespace {
+
+// From this size on, the copy of a just-repainted back buffer to the window is shared with the
+// helper thread (a 512 x 512 pane).
+constexpr uint64_t kShareCopyBytes = uint64_t{1} << 20;
 
 // Holds a buffer's lock for one scope.
 class TLockGuard {
@@ -89,10 +94,12 @@ void TCustomPaintBox32::PaintBuffer() { bufferValid_ = true; }
 
 void TCustomPaintBox32::paintEvent(QPaintEvent* /*event*/) {
     ++screenPaintCount_;
+    bool repainted = false;
     try {
         ResizeBuffer();
         if (!bufferValid_) {
             ++bufferPaintCount_;
+            repainted = true;
             PaintBuffer();
         }
     } catch (...) {
@@ -111,7 +118,12 @@ void TCustomPaintBox32::paintEvent(QPaintEvent* /*event*/) {
     // The back buffer reaches the screen over its own memory: no copy, the alpha byte ignored.
     const QImage image(reinterpret_cast<const uchar*>(buffer_.Bits()), buffer_.Width(), buffer_.Height(),
                        static_cast<qsizetype>(buffer_.Width()) * 4, QImage::Format_RGB32);
-    painter.drawImage(QPoint(0, 0), image, QRect(0, 0, width(), height()));
+    // A back buffer just repainted was written past the cache, and two cores read it back faster;
+    // one that was valid is read from the cache, where a helper that must first be woken gains
+    // nothing.
+    const bool share = repainted && static_cast<uint64_t>(width()) * static_cast<uint64_t>(height()) * 4 >= kShareCopyBytes;
+    if (!CopyIntoRasterImage(painter, image, width(), height(), share))
+        painter.drawImage(QPoint(0, 0), image, QRect(0, 0, width(), height()));
 }
 
 void TCustomPaintBox32::resizeEvent(QResizeEvent* event) {
