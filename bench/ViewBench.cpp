@@ -2,8 +2,8 @@
 // stretched (background, then the picture drawn scaled), against copying the back buffer once;
 // and the same repaint through the widget's paint event, which also copies the back buffer into
 // the window's backing store (the offscreen platform's stands in for the screen); and the paint
-// event of a pane merely uncovered, which only copies. The repaint also after an idle pause, as a
-// window repaints: see PauseIdle.
+// event of a pane merely uncovered, which only copies. The repaint and the paint event also after
+// an idle pause, as a window repaints: see PauseIdle.
 #include <cstdlib>
 #include <cstring>
 

@@ -46,7 +46,7 @@ ROWS = [
     ("GIF render + paint, ready buffer", "gif/render_paint_photo", "limit/index_to_colour", 2.0),
     ("DrawTo 4000x3000 -> 1920x1080", "view/drawto_1920x1080", "limit/copy_1920x1080", 4.0),
     ("Pane repaint 1000x700", "view/repaint_1000x700", "limit/copy_1000x700", 4.0),
-    ("Pane repaint + copy to the window", "view/paint_event_1000x700", "limit/copy_1000x700", "info"),
+    ("Pane repaint + copy to the window", "view/paint_event_1000x700", "limit/copy_1000x700", 4.0),
     ("Pane uncovered: copy to the window only", "view/uncovered_1000x700", "limit/copy_1000x700", "info"),
     ("Pane repaint after an idle pause", "view/repaint_after_idle_1000x700", "limit/copy_1000x700_after_idle", "info"),
     ("Pane repaint + copy after an idle pause", "view/paint_event_after_idle_1000x700", "limit/copy_1000x700_after_idle", "info"),
