@@ -71,9 +71,7 @@ public:
         // awake for a while before sleeping.
         uint32_t posted = kPosted;
         if (!state_.compare_exchange_strong(posted, kIdle, std::memory_order_acq_rel)) {
-            const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(200);
-            while (state_.load(std::memory_order_acquire) != kDone && std::chrono::steady_clock::now() < until) Relax();
-            for (uint32_t s; (s = state_.load(std::memory_order_acquire)) != kDone;) state_.wait(s);
+            Await([](uint32_t s) { return s == kDone; }, std::chrono::microseconds(200));
             state_.store(kIdle, std::memory_order_release);
         }
         return true;
@@ -84,21 +82,29 @@ private:
     // kDone -> kIdle (the caller saw it); or kPosted -> kIdle when the caller calls the helper off.
     enum : uint32_t { kIdle, kClaimed, kPosted, kRunning, kDone, kStop };
 
+    // Waits until `reached(state)` holds, awake for `awake` and then asleep on the state; returns
+    // the state that ended the wait.
+    template <class Reached>
+    uint32_t Await(Reached reached, std::chrono::microseconds awake) {
+        uint32_t s = state_.load(std::memory_order_acquire);
+        const auto until = std::chrono::steady_clock::now() + awake;
+        while (!reached(s) && std::chrono::steady_clock::now() < until) {
+            Relax();
+            s = state_.load(std::memory_order_acquire);
+        }
+        while (!reached(s)) {
+            state_.wait(s, std::memory_order_acquire);
+            s = state_.load(std::memory_order_acquire);
+        }
+        return s;
+    }
+
     void Run() {
         for (;;) {
-            uint32_t s = state_.load(std::memory_order_acquire);
             // A pane's repaint is followed at once by its copy to the window, which shares its rows
-            // too: stay awake for that long before sleeping, so the copy is not kept waiting for
-            // the helper to be woken again.
-            const auto until = std::chrono::steady_clock::now() + kAwakeAfterWork;
-            while (s != kPosted && s != kStop && std::chrono::steady_clock::now() < until) {
-                Relax();
-                s = state_.load(std::memory_order_acquire);
-            }
-            while (s != kPosted && s != kStop) {
-                state_.wait(s, std::memory_order_acquire);
-                s = state_.load(std::memory_order_acquire);
-            }
+            // too: stay awake for a while before sleeping, so the copy is not kept waiting for the
+            // helper to be woken again.
+            uint32_t s = Await([](uint32_t t) { return t == kPosted || t == kStop; }, kAwakeAfterWork);
             if (s == kStop) return;
             if (!state_.compare_exchange_strong(s, kRunning, std::memory_order_acquire)) continue;  // called off
             share_->Run();
