@@ -1,6 +1,7 @@
 // The pixel buffer: its memory, size changes with their notifications, fills, conversions from and
 // to the platform's pictures, the stored form, and the scaled draw.
 #include "image/Bitmap32.h"
+#include "image/PixelMirror.h"
 
 #include <algorithm>
 #include <bit>
@@ -242,11 +243,13 @@ void TBitmap32::CopyToDevice(TCanvas& canvas, int32_t x, int32_t y) const {
     }
 }
 
-void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect) const {
+void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, TPixelMirror* mirror) const {
+    if (mirror) mirror->Mirrored = TRect{};
     if (IsEmpty() || dst.IsEmpty()) return;
     dst.Changing();
     try {
-        StretchTransfer(dst, dstRect, *this, Rect(0, 0, width_, height_), stretchFilter_, drawMode_, masterAlpha_);
+        StretchTransfer(dst, dstRect, *this, Rect(0, 0, width_, height_), stretchFilter_, drawMode_, masterAlpha_,
+                        nullptr, mirror);
     } catch (...) {
         dst.Changed();
         throw;

@@ -26,13 +26,15 @@ std::vector<TRowKernel> AvailableRowKernels();
 // Whether rows can be written past the cache on this processor.
 bool CanStreamRows();
 
-// to[i] := from[Columns[i]] for i < Count, while fetching into the cache the source lines that the
-// row at `next` will sample.
-void SampleRow(TColor32* to, const TColor32* from, const TColor32* next, const TRowSampling& sampling);
+// to[i] := from[Columns[i]] for i < Count, and the same into mirror[i] unless `mirror` is null,
+// while fetching into the cache the source lines that the row at `next` will sample. The two rows
+// must not overlap; `mirror` needs only the 4-byte alignment of a pixel.
+void SampleRow(TColor32* to, TColor32* mirror, const TColor32* from, const TColor32* next,
+               const TRowSampling& sampling);
 
 // SampleRow with the given kernel (one of AvailableRowKernels()); Stream is honoured where the
 // kernel can write past the cache.
-void SampleRowWith(TRowKernel kernel, TColor32* to, const TColor32* from, const TColor32* next,
+void SampleRowWith(TRowKernel kernel, TColor32* to, TColor32* mirror, const TColor32* from, const TColor32* next,
                    const TRowSampling& sampling);
 
 // After the last row written with Stream: makes the rows' pixels visible to every later read.
