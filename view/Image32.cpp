@@ -199,6 +199,7 @@ void TCustomImage32::PaintBuffer() {
         bitmapRectValid_ = true;
     }
     TBitmap32& dest = Buffer();
+    TPixelMirror* const mirror = PaintMirror();
     for (uint32_t i = 0; i < paintStages_.size(); ++i) {
         const TPaintStage& stage = paintStages_[i];
         if (!stage.RunTime) continue;
@@ -206,12 +207,16 @@ void TCustomImage32::PaintBuffer() {
             case PST_CUSTOM: DoPaintCustomStage(dest, i); break;
             case PST_CLEAR_BUFFER: DoClearBuffer(dest, i); break;
             case PST_CLEAR_BACKGND: DoClearBackground(dest, i); break;
-            case PST_DRAW_BITMAP: DoPaintBitmap(dest, i); break;
-            case PST_DRAW_LAYERS: DoPaintLayers(dest, i); break;
-            case PST_CONTROL_FRAME: DoPaintControlFrame(dest, i); break;
-            case PST_BITMAP_FRAME: DoPaintBitmapFrame(dest, i); break;
-            default: break;
+            case PST_DRAW_BITMAP: DoPaintBitmap(dest, i); continue;  // says itself what it mirrored
+            // Stages that paint nothing in this program: no layers, frames only at design time.
+            case PST_DRAW_LAYERS: DoPaintLayers(dest, i); continue;
+            case PST_CONTROL_FRAME: DoPaintControlFrame(dest, i); continue;
+            case PST_BITMAP_FRAME: DoPaintBitmapFrame(dest, i); continue;
+            default: continue;
         }
+        // This stage may have painted over what the bitmap stage put into the window as well: the
+        // window gets those pixels from the back buffer after all.
+        if (mirror) mirror->Mirrored = TRect{};
     }
     TCustomPaintBox32::PaintBuffer();
 }
@@ -237,6 +242,7 @@ void TCustomImage32::DoClearBackground(TBitmap32& dest, uint32_t) {
 }
 
 void TCustomImage32::DoPaintBitmap(TBitmap32& dest, uint32_t) {
+    if (TPixelMirror* mirror = PaintMirror()) mirror->Mirrored = TRect{};
     const TRect r = cachedBitmapRect_;
     if (bitmap_.IsEmpty() || r.IsEmpty()) return;
     TLockGuard lock(bitmap_);
@@ -248,7 +254,7 @@ void TCustomImage32::DoPaintBitmap(TBitmap32& dest, uint32_t) {
                                           static_cast<int32_t>((i + 1) * r.Right),
                                           static_cast<int32_t>((j + 1) * r.Bottom)));
     } else {
-        bitmap_.DrawTo(dest, r);
+        bitmap_.DrawTo(dest, r, PaintMirror());
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include <QImage>
 #include <QPaintEvent>
@@ -14,10 +15,6 @@
 
 namespace nox {
 namespace {
-
-// From this size on, the copy of a just-repainted back buffer to the window is shared with the
-// helper thread (a 512 x 512 pane).
-constexpr uint64_t kShareCopyBytes = uint64_t{1} << 20;
 
 // Holds a buffer's lock for one scope.
 class TLockGuard {
@@ -94,19 +91,28 @@ void TCustomPaintBox32::PaintBuffer() { bufferValid_ = true; }
 
 void TCustomPaintBox32::paintEvent(QPaintEvent* /*event*/) {
     ++screenPaintCount_;
+    QPainter painter(this);
+    const std::optional<TRasterTarget> target = FindRasterTarget(painter, width(), height());
+    TPixelMirror mirror;
+    if (target) mirror = MirrorOf(*target);
     bool repainted = false;
     try {
         ResizeBuffer();
         if (!bufferValid_) {
             ++bufferPaintCount_;
             repainted = true;
+            paintMirror_ = target ? &mirror : nullptr;
             PaintBuffer();
+            paintMirror_ = nullptr;
         }
     } catch (...) {
+        paintMirror_ = nullptr;
+        // The copy below covers whatever the failed repaint wrote into the window.
+        mirror.Mirrored = TRect{};
         ReportLater(std::current_exception());
     }
+    lastMirrored_ = mirror.Mirrored;
 
-    QPainter painter(this);
     const bool covers = !buffer_.IsEmpty() && buffer_.Width() >= width() && buffer_.Height() >= height();
     if (!covers) {
         // Only after a failed allocation: show the background rather than whatever was there.
@@ -118,12 +124,12 @@ void TCustomPaintBox32::paintEvent(QPaintEvent* /*event*/) {
     // The back buffer reaches the screen over its own memory: no copy, the alpha byte ignored.
     const QImage image(reinterpret_cast<const uchar*>(buffer_.Bits()), buffer_.Width(), buffer_.Height(),
                        static_cast<qsizetype>(buffer_.Width()) * 4, QImage::Format_RGB32);
-    // A back buffer just repainted was written past the cache, and two cores read it back faster;
-    // one that was valid is read from the cache, where a helper that must first be woken gains
-    // nothing.
-    const bool share = repainted && static_cast<uint64_t>(width()) * static_cast<uint64_t>(height()) * 4 >= kShareCopyBytes;
-    if (!CopyIntoRasterImage(painter, image, width(), height(), share))
+    if (!target) {
         painter.drawImage(QPoint(0, 0), image, QRect(0, 0, width(), height()));
+        return;
+    }
+    const TRect done = mirror.Mirrored;
+    CopyIntoRasterTarget(*target, image, QRect(done.Left, done.Top, done.Width(), done.Height()), repainted);
 }
 
 void TCustomPaintBox32::resizeEvent(QResizeEvent* event) {

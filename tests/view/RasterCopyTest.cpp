@@ -1,5 +1,7 @@
-// The back buffer's copy into the window's raster image: the same bytes as Qt's own draw wherever
-// it takes over, nothing written where it does not, and the window showing the pane's back buffer.
+// The back buffer's way into the window's raster image: the same bytes as Qt's own draw wherever
+// it takes over, nothing written where it does not or where the pixels are there already, the
+// mirror a repaint draws into, and the window showing the pane's back buffer whichever way each
+// pixel took.
 #include <gtest/gtest.h>
 
 #include <QBackingStore>
@@ -9,6 +11,7 @@
 
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "tests/view/QtTestApp.h"
@@ -44,9 +47,12 @@ bool Draw(QImage& to, const QImage& from, int width, int height, const TSetUp& s
     QPainter painter(&to);
     setUp(painter);
     bool copied = false;
-    if (copy)
-        copied = CopyIntoRasterImage(painter, from, width, height, true);
-    else
+    if (copy) {
+        if (const std::optional<TRasterTarget> target = FindRasterTarget(painter, width, height)) {
+            CopyIntoRasterTarget(*target, from, QRect(), true);
+            copied = true;
+        }
+    } else
         painter.drawImage(QPoint(0, 0), from, QRect(0, 0, width, height));
     painter.end();
     to.paintEngine()->setSystemClip(QRegion());
@@ -109,77 +115,181 @@ TEST(RasterCopy, LeavesEveryOtherPainterStateToQt) {
         std::string Name;
         QImage::Format TargetFormat;
         TSetUp SetUp;
-        QImage From;
-        int Width;
     };
     const TCase cases[] = {
-        {"a target with unpremultiplied alpha", QImage::Format_ARGB32, [](QPainter&) {}, from, 60},
-        {"a 24-bit target", QImage::Format_RGB888, [](QPainter&) {}, from, 60},
-        {"a clip of the painter's own", QImage::Format_RGB32, [](QPainter& p) { p.setClipRect(0, 0, 10, 10); }, from, 60},
-        {"half opacity", QImage::Format_RGB32, [](QPainter& p) { p.setOpacity(0.5); }, from, 60},
+        {"a target with unpremultiplied alpha", QImage::Format_ARGB32, [](QPainter&) {}},
+        {"a 24-bit target", QImage::Format_RGB888, [](QPainter&) {}},
+        {"a clip of the painter's own", QImage::Format_RGB32, [](QPainter& p) { p.setClipRect(0, 0, 10, 10); }},
+        {"half opacity", QImage::Format_RGB32, [](QPainter& p) { p.setOpacity(0.5); }},
         {"another composition", QImage::Format_RGB32,
-         [](QPainter& p) { p.setCompositionMode(QPainter::CompositionMode_Xor); }, from, 60},
-        {"a scale", QImage::Format_RGB32, [](QPainter& p) { p.scale(2, 2); }, from, 60},
-        {"a fractional offset", QImage::Format_RGB32, [](QPainter& p) { p.translate(0.5, 0); }, from, 60},
-        {"a rotation", QImage::Format_RGB32, [](QPainter& p) { p.rotate(90); }, from, 60},
-        {"a source with alpha", QImage::Format_RGB32, [](QPainter&) {},
-         from.convertToFormat(QImage::Format_ARGB32), 60},
-        {"a source narrower than the copy", QImage::Format_RGB32, [](QPainter&) {}, from, 121},
+         [](QPainter& p) { p.setCompositionMode(QPainter::CompositionMode_Xor); }},
+        {"a scale", QImage::Format_RGB32, [](QPainter& p) { p.scale(2, 2); }},
+        {"a fractional offset", QImage::Format_RGB32, [](QPainter& p) { p.translate(0.5, 0); }},
+        {"a rotation", QImage::Format_RGB32, [](QPainter& p) { p.rotate(90); }},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.Name);
         const QImage before = Target(c.TargetFormat);
         QImage to = before;
-        EXPECT_FALSE(Draw(to, c.From, c.Width, 40, c.SetUp, true));
+        EXPECT_FALSE(Draw(to, from, 60, 40, c.SetUp, true));
         ExpectSameBytes(to, before);
     }
 }
 
+// The pixels a repaint already put into the window are not copied again; every other pixel of
+// the target is.
+TEST(RasterCopy, LeavesThePixelsAlreadyThere) {
+    test::TestApplication();
+    const QImage from = Source(120, 80);
+    const QRegion clip = QRegion(0, 0, 90, 30) | QRegion(0, 45, 90, 25);  // image rows 30..44 left out
+    struct TCase {
+        std::string Name;
+        QRect Done;  // the pane's pixels
+    };
+    const TCase cases[] = {
+        {"none", QRect()},
+        {"inside", QRect(10, 5, 30, 12)},
+        {"across the clip's gap and the image's edge", QRect(50, 10, 100, 40)},
+        {"all", QRect(-3, -2, 200, 200)},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QImage byQt = Target();
+        Draw(byQt, from, 80, 60, [](QPainter& p) { p.translate(5, 3); }, false, clip);
+        QImage byCopy = Target();
+        byCopy.paintEngine()->setSystemClip(clip);
+        {
+            QPainter painter(&byCopy);
+            painter.translate(5, 3);
+            const std::optional<TRasterTarget> target = FindRasterTarget(painter, 80, 60);
+            ASSERT_TRUE(target.has_value());
+            EXPECT_EQ(target->Origin, QPoint(5, 3));
+            CopyIntoRasterTarget(*target, from, c.Done, false);
+        }
+        byCopy.paintEngine()->setSystemClip(QRegion());
+        const QImage untouched = Target();
+        const QRect done = c.Done.translated(5, 3);
+        for (int y = 0; y < 70; ++y)
+            for (int x = 0; x < 90; ++x)
+                ASSERT_EQ(byCopy.pixel(x, y), done.contains(x, y) ? untouched.pixel(x, y) : byQt.pixel(x, y))
+                    << "pixel (" << x << ", " << y << ")";
+    }
+}
+
+// A repaint's mirror is the largest rectangle of the target's region: its Area in the pane's
+// pixels, its first pixel the image's pixel there.
+TEST(RasterCopy, TheMirrorIsTheLargestRectangleOfTheTarget) {
+    test::TestApplication();
+    struct TCase {
+        std::string Name;
+        QRegion SystemClip;
+        TRect Area;  // in the pane's pixels, whose (0, 0) is the image's (4, 6)
+    };
+    const TCase cases[] = {
+        {"no clip: the pane within the image", QRegion(), Rect(0, 0, 86, 64)},
+        {"the larger of two", QRegion(10, 10, 30, 20) | QRegion(20, 40, 60, 25), Rect(16, 34, 76, 59)},
+        {"a clip outside the pane", QRegion(0, 0, 3, 3), TRect{}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QImage image = Target();
+        if (!c.SystemClip.isEmpty()) image.paintEngine()->setSystemClip(c.SystemClip);
+        QPainter painter(&image);
+        painter.translate(4, 6);
+        const std::optional<TRasterTarget> target = FindRasterTarget(painter, 100, 100);
+        ASSERT_TRUE(target.has_value());
+        const TPixelMirror mirror = MirrorOf(*target);
+        EXPECT_EQ(mirror.Area, c.Area);
+        if (!c.Area.IsEmpty()) {
+            EXPECT_EQ(mirror.Stride, image.bytesPerLine());
+            EXPECT_EQ(reinterpret_cast<uchar*>(mirror.At(c.Area.Left + 1, c.Area.Top + 2)),
+                      image.scanLine(c.Area.Top + 6 + 2) + (c.Area.Left + 4 + 1) * 4);
+        }
+        painter.end();
+        image.paintEngine()->setSystemClip(QRegion());
+    }
+}
+
+// A repainted pane reaches the window partly through the mirror and partly through the copy:
+// whichever way, the window holds the back buffer's pixels, leaves a widget laid over the pane and
+// its own background around it alone, and the mirror carries what it should.
 TEST(RasterCopy, ThePanesWindowShowsItsBackBuffer) {
     test::TestApplication();
-    QWidget window;
-    window.resize(700, 500);
-    window.setStyleSheet("background: rgb(1, 2, 3)");
-    TImage32 pane(&window);
-    pane.setGeometry(17, 9, 600, 450);  // 1 MB: the copy of a repainted buffer is shared
-    pane.SetScaleMode(smStretch);
-    pane.Bitmap().SetSize(1001, 777);
-    for (int y = 0; y < 777; ++y)
-        for (int x = 0; x < 1001; ++x) pane.Bitmap().SetPixel(x, y, (uint32_t(x) << 14) ^ (uint32_t(y) * 0x9E37u) ^ 0xC0000000u);
-    pane.Changed();
-    // A widget over the pane, which the pane's copy must leave alone.
-    QWidget cover(&window);
-    cover.setGeometry(117, 109, 50, 40);
-    cover.setStyleSheet("background: rgb(200, 100, 50)");
-    cover.setAutoFillBackground(true);
-    cover.raise();
-    window.show();
-    test::ProcessPendingEvents();
-    pane.Invalidate();
-    pane.repaint();
+    struct TCase {
+        std::string Name;
+        TScaleMode Mode;
+        bool Covered;      // a widget over the pane at its (100, 100), 50 x 40
+        bool CustomStage;  // a stage after the bitmap's that paints over it
+        TRect Mirrored;
+    };
+    const TCase cases[] = {
+        // 600 x 450 is 1 MB: the copy of a repainted buffer is shared.
+        {"stretched", smStretch, false, false, Rect(0, 0, 600, 450)},
+        // Qt paints the covering widget after the pane, over whatever the pane wrote there.
+        {"stretched, covered", smStretch, true, false, Rect(0, 0, 600, 450)},
+        {"smaller than the pane", smNormal, false, false, Rect(0, 0, 301, 277)},
+        {"painted over afterwards", smStretch, false, true, TRect{}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QWidget window;
+        window.resize(700, 500);
+        window.setStyleSheet("background: rgb(1, 2, 3)");
+        TImage32 pane(&window);
+        pane.setGeometry(17, 9, 600, 450);
+        pane.SetScaleMode(c.Mode);
+        const int32_t w = c.Mode == smStretch ? 1001 : 301, h = c.Mode == smStretch ? 777 : 277;
+        pane.Bitmap().SetSize(w, h);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                pane.Bitmap().SetPixel(x, y, (uint32_t(x) << 14) ^ (uint32_t(y) * 0x9E37u) ^ 0xC0000000u);
+        if (c.CustomStage) {
+            pane.PaintStages().push_back(TPaintStage{false, true, PST_CUSTOM, 0});
+            pane.SetOnPaintStage([](TCustomImage32&, TBitmap32& dest, uint32_t) {
+                dest.FillRect(200, 100, 260, 180, 0xFF0000FFu);
+            });
+        }
+        pane.Changed();
+        QWidget cover(&window);
+        cover.setGeometry(117, 109, 50, 40);
+        cover.setStyleSheet("background: rgb(200, 100, 50)");
+        cover.setAutoFillBackground(true);
+        cover.setVisible(c.Covered);
+        cover.raise();
+        window.show();
+        test::ProcessPendingEvents();
+        pane.Invalidate();
+        pane.repaint();
 
-    ASSERT_NE(window.backingStore(), nullptr);
-    QPaintDevice* device = window.backingStore()->paintDevice();
-    ASSERT_EQ(device->devType(), QInternal::Image);
-    const QImage& shown = *static_cast<QImage*>(device);
-    ASSERT_TRUE(shown.format() == QImage::Format_RGB32 || shown.format() == QImage::Format_ARGB32_Premultiplied)
-        << "the window's image is one the copy writes itself";
-    ASSERT_GE(shown.width(), 617);
-    ASSERT_GE(shown.height(), 459);
-    int mismatches = 0;
-    const QRect covered = cover.geometry().translated(-pane.pos());
-    for (int y = 0; y < 450 && mismatches < 5; ++y)
-        for (int x = 0; x < 600 && mismatches < 5; ++x)
-            if ((shown.pixel(17 + x, 9 + y) & 0xFFFFFFu) !=
-                (covered.contains(x, y) ? 0xC86432u : pane.Buffer().GetPixel(x, y) & 0xFFFFFFu)) {
-                ADD_FAILURE() << "pixel (" << x << ", " << y << ")";
-                ++mismatches;
-            }
-    // Around the pane, the window's own background is left as it was.
-    EXPECT_EQ(shown.pixel(16, 100) & 0xFFFFFFu, 0x010203u);
-    EXPECT_EQ(shown.pixel(617, 100) & 0xFFFFFFu, 0x010203u);
-    EXPECT_EQ(shown.pixel(100, 8) & 0xFFFFFFu, 0x010203u);
-    EXPECT_EQ(shown.pixel(100, 459) & 0xFFFFFFu, 0x010203u);
+        EXPECT_EQ(pane.LastMirroredRect(), c.Mirrored);
+        ASSERT_NE(window.backingStore(), nullptr);
+        QPaintDevice* device = window.backingStore()->paintDevice();
+        ASSERT_EQ(device->devType(), QInternal::Image);
+        const QImage& shown = *static_cast<QImage*>(device);
+        ASSERT_TRUE(shown.format() == QImage::Format_RGB32 || shown.format() == QImage::Format_ARGB32_Premultiplied)
+            << "the window's image is one the pane writes itself";
+        ASSERT_GE(shown.width(), 617);
+        ASSERT_GE(shown.height(), 459);
+        if (c.CustomStage) {
+            EXPECT_EQ(pane.Buffer().GetPixel(230, 150), 0xFF0000FFu);
+        }
+        if (c.Mode == smNormal) {
+            EXPECT_EQ(pane.Buffer().GetPixel(400, 300), pane.Color32()) << "the background beside the picture";
+        }
+        int mismatches = 0;
+        const QRect covered = c.Covered ? cover.geometry().translated(-pane.pos()) : QRect();
+        for (int y = 0; y < 450 && mismatches < 5; ++y)
+            for (int x = 0; x < 600 && mismatches < 5; ++x)
+                if ((shown.pixel(17 + x, 9 + y) & 0xFFFFFFu) !=
+                    (covered.contains(x, y) ? 0xC86432u : pane.Buffer().GetPixel(x, y) & 0xFFFFFFu)) {
+                    ADD_FAILURE() << "pixel (" << x << ", " << y << ")";
+                    ++mismatches;
+                }
+        EXPECT_EQ(shown.pixel(16, 100) & 0xFFFFFFu, 0x010203u);
+        EXPECT_EQ(shown.pixel(617, 100) & 0xFFFFFFu, 0x010203u);
+        EXPECT_EQ(shown.pixel(100, 8) & 0xFFFFFFu, 0x010203u);
+        EXPECT_EQ(shown.pixel(100, 459) & 0xFFFFFFu, 0x010203u);
+    }
 }
 
 }  // namespace
