@@ -101,9 +101,10 @@ private:
 
     void Run() {
         for (;;) {
-            // A pane's repaint is followed at once by its copy to the window, which shares its rows
-            // too: stay awake for a while before sleeping, so the copy is not kept waiting for the
-            // helper to be woken again.
+            // Shared work comes in runs: the window repaints its panes one after another in one
+            // pass, and a large copy of the rest of a pane may follow its repaint. Stay awake for a
+            // while before sleeping, so the next share is not kept waiting for the helper to be
+            // woken again.
             uint32_t s = Await([](uint32_t t) { return t == kPosted || t == kStop; }, kAwakeAfterWork);
             if (s == kStop) return;
             if (!state_.compare_exchange_strong(s, kRunning, std::memory_order_acquire)) continue;  // called off
