@@ -6,9 +6,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "cli/CommandFamilies.h"
+
 namespace nox::cli {
 
-const char* const kUsage =
+namespace {
+
+const char* const kOperationUsage =
     "Usage:\n"
     "  noxsteg-cli subtract  LEFT MIDDLE OUT     [--quality N]\n"
     "  noxsteg-cli add       LEFT MIDDLE OUT     [--quality N]\n"
@@ -18,12 +22,22 @@ const char* const kUsage =
     "  noxsteg-cli blacken   IN OUT              [--quality N]\n"
     "  noxsteg-cli whiten    IN OUT              [--quality N]\n"
     "  noxsteg-cli convert   IN OUT              [--quality N]\n"
-    "  noxsteg-cli info      FILE...\n"
+    "  noxsteg-cli info      FILE...\n";
+
+const char* const kUsageNotes =
     "  noxsteg-cli --help | --version\n"
     "\n"
     "Pictures are BMP, JPEG or GIF files, chosen by the name's ending (.bmp, .jpg, .gif, any case).\n"
     "An OUT name without one of these endings is written as BMP with \".BMP\" appended.\n"
     "  --quality N   JPEG quality of OUT, 0 to 100 (default 95)\n";
+
+}  // namespace
+
+std::string UsageText() {
+    std::string text = kOperationUsage;
+    for (const TCommandFamily& family : CommandFamilies()) text += family.usage;
+    return text + kUsageNotes;
+}
 
 namespace {
 

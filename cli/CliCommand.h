@@ -8,7 +8,8 @@
 
 namespace nox::cli {
 
-extern const char* const kUsage;
+// The usage text: the operations, every command family, then --help/--version and the notes.
+std::string UsageText();
 
 inline constexpr int kDefaultQuality = 95;  // the JPEG quality track bar's default
 

@@ -2,13 +2,13 @@
 #include "cli/CliRun.h"
 
 #include <array>
-#include <filesystem>
 #include <new>
 #include <ostream>
 #include <string_view>
 
 #include "cli/CliCommand.h"
-#include "formats/files/PictureFiles.h"
+#include "cli/CliFiles.h"
+#include "cli/CommandFamilies.h"
 #include "image/Combine.h"
 #include "platform/Errors.h"
 
@@ -34,35 +34,6 @@ constexpr std::array<TOperation, 5> kOperations = {{
     {"set-lsbs", SetLSBs},
     {"show-lsbs", ShowLSBs},
 }};
-
-const char* FormatName(TPictureFormat format) {
-    switch (format) {
-        case TPictureFormat::pfJPEG: return "JPEG";
-        case TPictureFormat::pfGIF: return "GIF";
-        case TPictureFormat::pfBMP: return "BMP";
-        case TPictureFormat::pfNone: break;
-    }
-    return "";
-}
-
-// Reads a file as LoadPicture reads it into a pane, except that a missing file or a name of no
-// format is an error here.
-void LoadInput(const std::string& path, TBitmap32& pane) {
-    pane.SetHeight(0);
-    pane.SetWidth(0);
-    if (FormatOfName(path) == TPictureFormat::pfNone)
-        throw Exception("Cannot read " + path + ": its name does not end in .BMP, .JPG or .GIF");
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) throw EFOpenError(Format(msg::kFOpen, path.c_str()));
-    ReadPictureFile(path, pane);
-}
-
-// Writes a pane as SavePicture writes the Right pane, after SaveButtonClick's name correction.
-void SaveOutput(const std::string& name, TBitmap32& pane, int quality, std::ostream& err) {
-    const TSaveName save = CorrectSaveName(name);
-    if (save.Corrected) err << kUnrecognizedExtensionNote << '\n';
-    WritePictureFile(save.Path, pane, save.Format, quality);
-}
 
 void RunInfo(const TCliCommand& command, std::ostream& out) {
     for (const std::string& file : command.Files) {
@@ -98,29 +69,16 @@ void RunCommand(const TCliCommand& command, std::ostream& out, std::ostream& err
     SaveOutput(outName, left, command.Quality, err);
 }
 
-}  // namespace
-
-int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    TCliCommand command;
+// Runs `work` and turns what it throws into the contract's exit status and error lines: 2 and the
+// usage for a usage error, 1 and the error box's text for anything else.
+template <class Work>
+int Guarded(Work work, std::ostream& out, std::ostream& err) {
     try {
-        command = ParseCommandLine(args);
-    } catch (const TUsageError& e) {
-        err << "noxsteg-cli: " << e.what() << '\n' << kUsage;
-        return 2;
-    }
-    switch (command.What) {
-        case TCliCommand::Kind::Help:
-            out << kUsage;
-            return 0;
-        case TCliCommand::Kind::Version:
-            out << "noxsteg-cli " << NOXSTEG_VERSION << '\n';
-            return 0;
-        case TCliCommand::Kind::Run:
-            break;
-    }
-    try {
-        RunCommand(command, out, err);
+        work();
         return 0;
+    } catch (const TUsageError& e) {
+        err << "noxsteg-cli: " << e.what() << '\n' << UsageText();
+        return 2;
     } catch (const Exception& e) {
         err << ErrorBoxText(e.Message()) << '\n';
     } catch (const std::bad_alloc&) {
@@ -130,6 +88,30 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     out.flush();
     return 1;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    for (const TCommandFamily& family : CommandFamilies()) {
+        if (args.empty()) break;
+        bool ran = false;
+        const int status = Guarded([&] { ran = family.run(args, out, err); }, out, err);
+        if (ran || status != 0) return status;
+    }
+    TCliCommand command;
+    if (const int status = Guarded([&] { command = ParseCommandLine(args); }, out, err); status != 0) return status;
+    switch (command.What) {
+        case TCliCommand::Kind::Help:
+            out << UsageText();
+            return 0;
+        case TCliCommand::Kind::Version:
+            out << "noxsteg-cli " << NOXSTEG_VERSION << '\n';
+            return 0;
+        case TCliCommand::Kind::Run:
+            break;
+    }
+    return Guarded([&] { RunCommand(command, out, err); }, out, err);
 }
 
 }  // namespace nox::cli

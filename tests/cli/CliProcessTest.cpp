@@ -64,7 +64,7 @@ TEST_F(CliProcess, ExitStatusesAndStreams) {
     r = RunProgram({"blend", in, Path("copy.bmp")});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, std::string("noxsteg-cli: unknown command \"blend\"\n") + kUsage);
+    EXPECT_EQ(r.err, std::string("noxsteg-cli: unknown command \"blend\"\n") + UsageText());
 
     r = RunProgram({});
     EXPECT_EQ(r.status, 2);

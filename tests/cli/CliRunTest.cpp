@@ -149,13 +149,13 @@ TEST_F(CliRun, UsageErrorsPrintTheProblemAndTheUsageAndExit2) {
     const Result r = Cli({"add", left_});
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, std::string("noxsteg-cli: wrong number of files for add\n") + kUsage);
+    EXPECT_EQ(r.err, std::string("noxsteg-cli: wrong number of files for add\n") + UsageText());
 }
 
 TEST_F(CliRun, HelpAndVersionGoToStandardOutput) {
     Result r = Cli({"--help"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, kUsage);
+    EXPECT_EQ(r.out, UsageText());
     EXPECT_EQ(r.err, "");
     r = Cli({"--version"});
     EXPECT_EQ(r.status, 0);
