@@ -18,6 +18,10 @@ struct TCommandFamily {
     bool (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 };
 
+// Looking inside pictures (InspectCommands.cpp): plane, planes, combine, diff, pixel, histogram.
+extern const char* const kInspectUsage;
+bool RunInspectCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
 // Every family, in the order the usage lists them.
 std::span<const TCommandFamily> CommandFamilies();
 
