@@ -25,20 +25,23 @@ void MapPixels(const TBitmap32& source, TBitmap32& result, Rule rule) {
     }
 }
 
-// `result` := `rule(a, b)` over the smaller width and the smaller height (empty when either
-// picture is). `result` must be neither input.
-template <typename Rule>
-void MapPixelPairs(const TBitmap32& a, const TBitmap32& b, TBitmap32& result, Rule rule) {
+// `rowRule(rowA, rowB, resultRow, width)` for every row of the smaller width and the smaller
+// height (the result empty when either picture is). `result` must be neither input.
+template <typename RowRule>
+void MapRowPairs(const TBitmap32& a, const TBitmap32& b, TBitmap32& result, RowRule rowRule) {
     const bool empty = a.IsEmpty() || b.IsEmpty();
     const int32_t w = empty ? 0 : std::min(a.Width(), b.Width());
     const int32_t h = empty ? 0 : std::min(a.Height(), b.Height());
     result.SetSize(w, h);
-    for (int32_t y = 0; y < h; ++y) {
-        const TColor32* inA = a.RowAddress(y);
-        const TColor32* inB = b.RowAddress(y);
-        TColor32* out = result.RowAddress(y);
+    for (int32_t y = 0; y < h; ++y) rowRule(a.RowAddress(y), b.RowAddress(y), result.RowAddress(y), w);
+}
+
+// `result` := `rule(a, b)` pixel by pixel over the smaller width and height.
+template <typename Rule>
+void MapPixelPairs(const TBitmap32& a, const TBitmap32& b, TBitmap32& result, Rule rule) {
+    MapRowPairs(a, b, result, [rule](const TColor32* inA, const TColor32* inB, TColor32* out, int32_t w) {
         for (int32_t x = 0; x < w; ++x) out[x] = rule(inA[x], inB[x]);
-    }
+    });
 }
 
 }  // namespace nox::analysis

@@ -2,6 +2,7 @@
 #include "analysis/PixelText.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace nox::analysis {
 
@@ -22,6 +23,18 @@ std::string PixelLine(int32_t x, int32_t y, TColor32 pixel) {
 std::string PixelHex(TColor32 pixel) {
     char text[10];
     std::snprintf(text, sizeof text, "#%08X", static_cast<unsigned>(pixel));
+    return text;
+}
+
+std::string PixelChannels(TColor32 pixel) {
+    std::string text = PixelHex(pixel);
+    const std::pair<char, uint8_t> channels[] = {
+        {'r', RedComponent(pixel)}, {'g', GreenComponent(pixel)}, {'b', BlueComponent(pixel)}};
+    for (const auto& [letter, value] : channels) {
+        char number[8];
+        std::snprintf(number, sizeof number, "%3u", static_cast<unsigned>(value));
+        text += std::string("  ") + letter + '=' + number + ' ' + Bits8(value);
+    }
     return text;
 }
 

@@ -12,6 +12,10 @@ namespace nox::analysis {
 // of red, green and blue, most significant first.
 std::string PixelLine(int32_t x, int32_t y, TColor32 pixel);
 
+// The value as hexadecimal, then each colour channel's value and bits, aligned for a fixed-width
+// font: "#FF643201  r=100 01100100  g= 50 00110010  b=  1 00000001".
+std::string PixelChannels(TColor32 pixel);
+
 // The value as hexadecimal, "#AARRGGBB".
 std::string PixelHex(TColor32 pixel);
 

@@ -129,6 +129,7 @@ TEST(InspectText, HistogramAndPixelText) {
 
     EXPECT_EQ(PixelLine(3, 14, 0x80643201), "x=3 y=14 r=100 g=50 b=1 a=128 bits=01100100,00110010,00000001");
     EXPECT_EQ(PixelHex(0x0A0B0C0D), "#0A0B0C0D");
+    EXPECT_EQ(PixelChannels(0xFF64FF01), "#FF64FF01  r=100 01100100  g=255 11111111  b=  1 00000001");
 }
 
 }  // namespace
