@@ -92,6 +92,8 @@ void TForm1::CreateComponents() {
     Paste1 = PopupMenu1->addAction(QStringLiteral("Paste"));
     Blacken1 = PopupMenu1->addAction(QStringLiteral("Blacken"));
     Whiten1 = PopupMenu1->addAction(QStringLiteral("Whiten"));
+    PopupMenu1->addSeparator();
+    Inspect1 = PopupMenu1->addAction(QStringLiteral("Inspect..."));
 
     ImageL = MakePane(this, PopupMenu1, 8, 75, 250, 350);
     ImageM = MakePane(this, PopupMenu1, 264, 75, 250, 350);
@@ -190,6 +192,7 @@ void TForm1::ConnectHandlers() {
     Connect(JPEGQualityTB, &QSlider::valueChanged, &TForm1::JPEGQualityTBChange);
     Connect(Blacken1, &QAction::triggered, &TForm1::Blacken1Click);
     Connect(Whiten1, &QAction::triggered, &TForm1::Whiten1Click);
+    Connect(Inspect1, &QAction::triggered, &TForm1::Inspect1Click);
     Connect(OpenLeftButton, &QPushButton::clicked, &TForm1::OpenLeftButtonClick);
     Connect(OpenMiddleButton, &QPushButton::clicked, &TForm1::OpenMiddleButtonClick);
     Connect(SaveButton, &QPushButton::clicked, &TForm1::SaveButtonClick);
@@ -349,7 +352,7 @@ TImage32* TForm1::PopupPane() const {
 void TForm1::PopupMenu1Popup() {
     const TImage32* pane = PopupPane();
     const bool hasPicture = pane != nullptr && pane->Bitmap().Height() != 0 && pane->Bitmap().Width() != 0;
-    for (QAction* entry : {Copy1, Paste1, Blacken1, Whiten1}) entry->setEnabled(hasPicture);
+    for (QAction* entry : {Copy1, Paste1, Blacken1, Whiten1, Inspect1}) entry->setEnabled(hasPicture);
 }
 
 void TForm1::FillPopupPane(void (*fill)(TBitmap32&)) {

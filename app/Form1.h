@@ -22,6 +22,7 @@ class QSlider;
 namespace nox {
 
 class TIniFile;
+class TInspectorWindow;
 class TRadioGroup;
 
 // What the window's file dialogs are set up with (the dialogs themselves are the desktop's).
@@ -72,6 +73,7 @@ public:
     QAction* Paste1;
     QAction* Blacken1;
     QAction* Whiten1;
+    QAction* Inspect1;
 
     TDesktop& Desktop() { return desktop_; }
 
@@ -88,6 +90,9 @@ public:
     void PopupMenu1Popup();
     void Blacken1Click();
     void Whiten1Click();
+    // Opens the Inspector on the pop-up pane (FormInspector.cpp); one Inspector window.
+    void Inspect1Click();
+    TInspectorWindow* Inspector() const { return inspector_; }
     void ImageLClick();
     void ImageMClick();
     void ExitButtonClick();
@@ -101,10 +106,14 @@ public:
     void OpenLeftButtonClick();
     void OpenMiddleButtonClick();
     void SaveButtonClick();
+    // Save's dialog, name correction and writing, for any picture (the Right pane's, or the
+    // Inspector's view).
+    void SavePictureAs(TBitmap32& picture);
     // Empties `pane` and reads the named file into it when its name selects a picture format.
     void LoadPicture(const std::string& fileName, TImage32& pane);
     // Writes the pane's picture to the named file in the format its name selects.
     void SavePicture(const std::string& fileName, TImage32& pane);
+    void SavePicture(const std::string& fileName, TBitmap32& picture);
 
     // Start-up and shut-down with the settings file (FormSettings.cpp).
     void FormShow();
@@ -154,6 +163,7 @@ private:
     void OpenPicture(const char* title, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane);
     // FormShow's steps 2 to 4 for one pane: the stored name into the labels, its picture loaded.
     void RestorePane(TIniFile& settings, const char* key, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane);
+    TInspectorWindow* inspector_ = nullptr;
     bool mainWindow_ = false;
     bool shown_ = false;
     bool destroyed_ = false;

@@ -55,16 +55,20 @@ void TForm1::LoadPicture(const std::string& fileName, TImage32& pane) {
     }
 }
 
-void TForm1::SaveButtonClick() {
+void TForm1::SaveButtonClick() { SavePictureAs(ImageR->Bitmap()); }
+
+void TForm1::SavePictureAs(TBitmap32& picture) {
     const std::optional<std::string> chosen = desktop_.Dialogs.SaveFile("", SaveDialog1.Filter);
     if (!chosen) return;
     // The format comes from the name alone, whichever filter was picked in the dialog.
     const TSaveName name = CorrectSaveName(*chosen);
     if (name.Corrected) ShowMessage(desktop_, kUnrecognizedExtensionNote);
-    SavePicture(name.Path, *ImageR);
+    SavePicture(name.Path, picture);
 }
 
-void TForm1::SavePicture(const std::string& fileName, TImage32& pane) {
+void TForm1::SavePicture(const std::string& fileName, TImage32& pane) { SavePicture(fileName, pane.Bitmap()); }
+
+void TForm1::SavePicture(const std::string& fileName, TBitmap32& picture) {
     const TPictureFormat format = FormatOfName(fileName);
     if (format == TPictureFormat::pfNone) return;
     // After a save the cursor is the default arrow again, on every path.
@@ -73,7 +77,7 @@ void TForm1::SavePicture(const std::string& fileName, TImage32& pane) {
         ~DefaultCursorAfter() { screen.SetCursor(TCursor::crDefault); }
     } restore{desktop_.Screen};
     desktop_.Screen.SetCursor(TCursor::crHourGlass);
-    WritePictureFile(fileName, pane.Bitmap(), format, JPEGQualityTB->value());
+    WritePictureFile(fileName, picture, format, JPEGQualityTB->value());
 }
 
 }  // namespace nox

@@ -115,7 +115,7 @@ TEST_F(FormTest, HasTheDesignedCaptionAndComponents) {
     EXPECT_EQ(form.lFShortNameL->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     std::vector<std::string> entries;
     for (QAction* action : form.PopupMenu1->actions()) entries.push_back(action->text().toStdString());
-    EXPECT_EQ(entries, (std::vector<std::string>{"Copy", "Paste", "Blacken", "Whiten"}));
+    EXPECT_EQ(entries, (std::vector<std::string>{"Copy", "Paste", "Blacken", "Whiten", "", "Inspect..."}));
     EXPECT_EQ(form.OpenDialog1.Filter, "Image/Text files|*.jpg;*.gif;*.bmp;*.txt");
     EXPECT_EQ(form.SaveDialog1.Filter, "BMP pictures|*.BMP|JPEG pictures|*.JPG|GIF pictures|*.GIF");
     for (TImage32* pane : {form.ImageL, form.ImageM, form.ImageR}) {
@@ -306,7 +306,7 @@ TEST_F(FormTest, ThePopupMenuIsEnabledOnlyOnAPaneWithAPicture) {
         c.pane->Bitmap().SetSize(c.width, c.height);
         form.PopupMenu1->SetPopupComponent(c.pane);
         form.PopupMenu1Popup();
-        for (QAction* entry : {form.Copy1, form.Paste1, form.Blacken1, form.Whiten1})
+        for (QAction* entry : {form.Copy1, form.Paste1, form.Blacken1, form.Whiten1, form.Inspect1})
             EXPECT_EQ(entry->isEnabled(), c.enabled)
                 << c.pane->objectName().toStdString() << " " << c.width << "x" << c.height << " " << entry->text().toStdString();
     }
