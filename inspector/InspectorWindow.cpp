@@ -135,7 +135,9 @@ void TInspectorWindow::BuildViewTab() {
     connect(viewList_, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) RunGuarded([&] { SetViewIndex(row); });
     });
-    layout->addWidget(new QLabel(QStringLiteral("Views (Left and Right arrow keys step through them):"), page));
+    auto* hint = new QLabel(QStringLiteral("Views (the Left and Right arrow keys step through them):"), page);
+    hint->setWordWrap(true);
+    layout->addWidget(hint);
     layout->addWidget(viewList_, 1);
 
     zoomBox_ = new QComboBox(page);
