@@ -11,16 +11,8 @@
 namespace nox::cli {
 namespace {
 
-struct Result {
-    int status;
-    std::string out, err;
-};
-
-Result Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    const int status = RunCli(args, out, err);
-    return {status, out.str(), err.str()};
-}
+using Result = test::TCliResult;
+constexpr auto Cli = &test::RunCliInProcess;
 
 class CliRun : public test::CliFolder {
 protected:

@@ -1,18 +1,32 @@
-// Shared by the CLI tests: a scratch folder, small BMP inputs built from panes, and the pixel
-// bytes of a written BMP.
+// Shared by the CLI tests: a run in this process, a scratch folder, small BMP inputs built from
+// panes, and the pixel bytes of a written BMP.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/CliRun.h"
 #include "formats/files/PictureFiles.h"
 #include "platform/Stream.h"
 
 namespace nox::test {
+
+// One run of noxsteg-cli in this process: its exit status and what it wrote.
+struct TCliResult {
+    int status;
+    std::string out, err;
+};
+
+inline TCliResult RunCliInProcess(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = cli::RunCli(args, out, err);
+    return {status, out.str(), err.str()};
+}
 
 class CliFolder : public testing::Test {
 protected:

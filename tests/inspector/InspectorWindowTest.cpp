@@ -20,6 +20,15 @@ void Fill(TImage32& pane, int32_t w, int32_t h, const std::vector<TColor32>& pix
 
 std::vector<TColor32> Pixels(const TBitmap32& b) { return {b.Bits(), b.Bits() + b.PixelCount()}; }
 
+// A panel as the other Inspector panels are made: a widget with a SetPicture slot.
+class TPicturePanel : public QWidget {
+    Q_OBJECT
+public:
+    std::vector<std::vector<TColor32>> received;
+public slots:
+    void SetPicture(const nox::TBitmap32& picture) { received.push_back(Pixels(picture)); }
+};
+
 class InspectorTest : public ::testing::Test {
 protected:
     QApplication& app = test::TestApplication();
@@ -64,6 +73,17 @@ TEST_F(InspectorTest, FollowsItsPaneAndAnnouncesOnlyPictureChanges) {
     EXPECT_EQ(announced, 3);
     EXPECT_TRUE(announcedPixels.empty());
     EXPECT_TRUE(window.Display().Bitmap().IsEmpty());
+}
+
+TEST_F(InspectorTest, APanelGetsThePictureNowAndOnEveryChange) {
+    Fill(left, 1, 1, {0xFF010203});
+    test::ProcessPendingEvents();
+    auto* panel = new TPicturePanel;
+    window.AddPanel(QStringLiteral("Panel"), panel);
+    window.Inspect(TInspectorWindow::kMiddle);
+    Fill(middle, 1, 1, {0xFF040506});
+    test::ProcessPendingEvents();
+    EXPECT_EQ(panel->received, (std::vector<std::vector<TColor32>>{{0xFF010203}, {}, {0xFF040506}}));
 }
 
 TEST_F(InspectorTest, ShowsTheChosenViewOrDifferenceAndSavesIt) {
@@ -147,3 +167,5 @@ TEST_F(InspectorTest, WheelZoomsAroundTheCursorAndTheGridShowsFrom8x) {
 
 }  // namespace
 }  // namespace nox
+
+#include "InspectorWindowTest.moc"
