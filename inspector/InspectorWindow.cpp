@@ -148,10 +148,9 @@ void TInspectorWindow::BuildViewTab() {
     form->addRow(QStringLiteral("Zoom:"), zoomBox_);
     layout->addLayout(form);
 
-    auto* save = new QPushButton(QStringLiteral("Save view..."), page);
-    save->setObjectName(QStringLiteral("SaveView"));
-    connect(save, &QPushButton::clicked, this, [this] { RunGuarded([this] { SaveViewClick(); }); });
-    layout->addWidget(save);
+    saveButton_ = new QPushButton(QStringLiteral("Save view..."), page);
+    connect(saveButton_, &QPushButton::clicked, this, [this] { RunGuarded([this] { SaveViewClick(); }); });
+    layout->addWidget(saveButton_);
     tabs_->addTab(page, QStringLiteral("View"));
 }
 
@@ -219,8 +218,9 @@ void TInspectorWindow::Inspect(int index) {
     const bool other = index != followed_;
     followed_ = index;
     if (against_ == followed_) against_ = kNoDifference;
-    // A pane chosen anew is always shown and announced, even when its pixels equal the last one's.
-    Reread(other);
+    // A pane chosen anew is always shown and announced, even when its pixels equal the last one's;
+    // so is the pane of a window that was closed, which has not followed it meanwhile.
+    Reread(other || !isVisible());
     show();
     raise();
     activateWindow();
@@ -228,7 +228,7 @@ void TInspectorWindow::Inspect(int index) {
 
 void TInspectorWindow::PaneNotified(int index) {
     dirty_[index] = true;
-    if (refreshQueued_) return;
+    if (refreshQueued_ || !isVisible()) return;
     refreshQueued_ = true;
     QTimer::singleShot(0, this, [this] { RunGuarded([this] { Refresh(); }); });
 }
@@ -304,7 +304,7 @@ void TInspectorWindow::UpdateControls() {
         if (i != followed_) againstBox_->addItem(PaneName(i), i);
     againstBox_->setCurrentIndex(againstBox_->findData(against_));
     amplifyBox_->setEnabled(!anyBit_);
-    findChild<QPushButton*>(QStringLiteral("SaveView"))->setEnabled(!display_->Bitmap().IsEmpty());
+    saveButton_->setEnabled(!display_->Bitmap().IsEmpty());
 }
 
 QString TInspectorWindow::PixelReadout(int x, int y) const {

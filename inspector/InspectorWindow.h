@@ -19,6 +19,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
+class QPushButton;
 class QRadioButton;
 class QSpinBox;
 class QTabWidget;
@@ -36,7 +37,8 @@ public:
     static constexpr int kNoDifference = -1;
 
     // `panes` are the main window's Left, Middle and Right panes; `saveView` writes a picture
-    // through the main window's save rules (its dialog, name correction and quality).
+    // through the main window's save rules (its dialog, name correction and quality). With the
+    // main window as `parent`, the program still ends when the main window closes.
     TInspectorWindow(std::array<TImage32*, 3> panes, std::function<void(TBitmap32&)> saveView, QWidget* parent = nullptr);
     ~TInspectorWindow() override;
 
@@ -68,7 +70,8 @@ public:
     QString PixelReadout(int x, int y) const;
 
     // Reads the panes again now and updates what changed. Pane notifications do this once the
-    // event loop next runs, so that the several notifications of one operation cost one update.
+    // event loop next runs, so that the several notifications of one operation cost one update;
+    // a closed window does not follow its pane (Inspect reads it again).
     void Refresh();
 
     TInspectorPane& Display() { return *display_; }
@@ -111,6 +114,7 @@ private:
     QLabel* readout_;
     QTabWidget* tabs_;
     QListWidget* viewList_;
+    QPushButton* saveButton_;
     QComboBox* zoomBox_;
     QComboBox* againstBox_;
     QSpinBox* amplifyBox_;

@@ -101,28 +101,39 @@ TEST(InspectorE2EInner, DISABLED_RealWindows) {
         for (int x = 0; x < secret.Width(); ++x)
             ASSERT_EQ(shown.GetPixel(x, y), (secret.GetPixel(x, y) & 0xFFFFFFu) == 0xFFFFFFu ? 0xFF000000u : 0xFFFFFFFFu) << x << "," << y;
 
-    const char* shots = std::getenv("NOXSTEG_INSPECTOR_SHOTS");
-    if (shots == nullptr) return;
-    const QDir folder(QString::fromLocal8Bit(shots));
-    // The mouse over the picture, so that the readout shows its pixel in every pane.
-    const auto save = [&](const char* name) {
-        QTest::qWait(100);
-        TInspectorPane& pane = inspector->Display();
-        QTest::mouseMove(inspector->windowHandle(), pane.mapTo(inspector, QPoint(pane.width() / 2, pane.height() / 2)));
-        QTest::qWait(200);
-        EXPECT_TRUE(inspector->grab().save(folder.filePath(QString::fromLatin1(name))));
-    };
-    inspector->SetViewIndex(ViewNamed("Blue bit 0"));
-    inspector->Display().SetZoom(2);
-    save("inspector-bit-plane.png");
-    inspector->SetDifference(TInspectorWindow::kLeft, 64, false);
-    inspector->Display().SetZoom(TInspectorPane::kFit);
-    save("inspector-difference.png");
-    inspector->SetViewIndex(0);
-    auto* tabs = inspector->findChild<QTabWidget*>();
-    tabs->setCurrentIndex(2);
-    tabs->currentWidget()->findChild<QCheckBox*>()->setChecked(true);
-    save("inspector-histogram.png");
+    if (const char* shots = std::getenv("NOXSTEG_INSPECTOR_SHOTS")) {
+        const QDir folder(QString::fromLocal8Bit(shots));
+        // The mouse over the picture, so that the readout shows its pixel in every pane.
+        const auto save = [&](const char* name) {
+            QTest::qWait(100);
+            TInspectorPane& pane = inspector->Display();
+            QTest::mouseMove(inspector->windowHandle(), pane.mapTo(inspector, QPoint(pane.width() / 2, pane.height() / 2)));
+            QTest::qWait(200);
+            EXPECT_TRUE(inspector->grab().save(folder.filePath(QString::fromLatin1(name))));
+        };
+        inspector->SetViewIndex(ViewNamed("Blue bit 0"));
+        inspector->Display().SetZoom(2);
+        save("inspector-bit-plane.png");
+        inspector->SetDifference(TInspectorWindow::kLeft, 64, false);
+        inspector->Display().SetZoom(TInspectorPane::kFit);
+        save("inspector-difference.png");
+        inspector->SetViewIndex(0);
+        auto* tabs = inspector->findChild<QTabWidget*>();
+        tabs->setCurrentIndex(2);
+        tabs->currentWidget()->findChild<QCheckBox*>()->setChecked(true);
+        save("inspector-histogram.png");
+    }
+
+    // Closing the main window ends the program's event loop although the Inspector is still open.
+    ASSERT_TRUE(inspector->isVisible());
+    bool stillRunning = false;
+    QTimer::singleShot(0, &form, [&] { form.close(); });
+    QTimer::singleShot(5000, qApp, [&] {
+        stillRunning = true;
+        QCoreApplication::quit();
+    });
+    QApplication::exec();
+    EXPECT_FALSE(stillRunning);
 }
 
 }  // namespace

@@ -67,17 +67,26 @@ TEST_F(InspectorTest, FollowsItsPaneAndAnnouncesOnlyPictureChanges) {
     test::ProcessPendingEvents();
     EXPECT_EQ(announced, 2);
 
+    // A closed window does not follow; opened again, it shows the pane as it is now.
+    window.close();
+    Fill(right, 1, 1, {0xFF070809});
+    test::ProcessPendingEvents();
+    EXPECT_EQ(announced, 2);
+    window.Inspect(TInspectorWindow::kRight);
+    EXPECT_EQ(announced, 3);
+    EXPECT_EQ(Pixels(window.Display().Bitmap()), (std::vector<TColor32>{0xFF070809}));
+
     // Another pane is announced even when empty; an empty picture shows nothing.
     window.Inspect(TInspectorWindow::kMiddle);
     EXPECT_EQ(window.windowTitle().toStdString(), "Noxsteg Inspector - Middle");
-    EXPECT_EQ(announced, 3);
+    EXPECT_EQ(announced, 4);
     EXPECT_TRUE(announcedPixels.empty());
     EXPECT_TRUE(window.Display().Bitmap().IsEmpty());
 }
 
 TEST_F(InspectorTest, APanelGetsThePictureNowAndOnEveryChange) {
     Fill(left, 1, 1, {0xFF010203});
-    test::ProcessPendingEvents();
+    window.Inspect(TInspectorWindow::kLeft);
     auto* panel = new TPicturePanel;
     window.AddPanel(QStringLiteral("Panel"), panel);
     window.Inspect(TInspectorWindow::kMiddle);
