@@ -20,6 +20,8 @@ struct TCommandFamily {
 
 // Looking inside pictures (InspectCommands.cpp): plane, planes, combine, diff, pixel, histogram.
 extern const char* const kInspectUsage;
+// The ending of the files `planes` writes (".bmp" until PNG is written, then ".png").
+extern const char* const kPlaneExtension;
 bool RunInspectCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Every family, in the order the usage lists them.

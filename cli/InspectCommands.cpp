@@ -18,7 +18,6 @@
 
 namespace nox::cli {
 
-// The ending of the files `planes` writes. BMP until the program writes PNG.
 const char* const kPlaneExtension = ".bmp";
 
 const char* const kInspectUsage =

@@ -5,7 +5,9 @@
 #include <sstream>
 
 #include "cli/CliCommand.h"
+#include "cli/CliFiles.h"
 #include "cli/CliRun.h"
+#include "cli/CommandFamilies.h"
 #include "tests/cli/CliTestSupport.h"
 
 namespace nox::cli {
@@ -55,10 +57,13 @@ TEST_F(InspectCommands, PicturesWrittenPixelForPixel) {
 
 TEST_F(InspectCommands, PlanesWritesTwentyFourFilesIntoANewFolder) {
     ASSERT_EQ(Cli({"planes", a_, Path("new/planes")}).status, 0);
+    const auto plane = [this](const std::string& name) { return Path("new/planes/" + name + kPlaneExtension); };
     for (const char c : {'r', 'g', 'b'})
-        for (int bit = 0; bit < 8; ++bit) EXPECT_TRUE(std::filesystem::exists(Path(std::string("new/planes/") + c + std::to_string(bit) + ".bmp")));
+        for (int bit = 0; bit < 8; ++bit) EXPECT_TRUE(std::filesystem::exists(plane(c + std::to_string(bit))));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("new/planes")), {}), 24);
-    EXPECT_EQ(StoredPixels("new/planes/g1.bmp"), (std::vector<uint32_t>{0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF}));
+    TBitmap32 g1;
+    LoadInput(plane("g1"), g1);
+    EXPECT_EQ(std::vector<uint32_t>(g1.Bits(), g1.Bits() + g1.PixelCount()), (std::vector<uint32_t>{0xFFFFFFFF, 0xFF000000, 0xFFFFFFFF}));
 }
 
 TEST_F(InspectCommands, PixelAndHistogramLines) {
