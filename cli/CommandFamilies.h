@@ -18,6 +18,10 @@ struct TCommandFamily {
     bool (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 };
 
+// Detection of LSB hiding (AnalyseCommands.cpp): analyse.
+extern const char* const kAnalyseUsage;
+bool RunAnalyseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
 // Every family, in the order the usage lists them.
 std::span<const TCommandFamily> CommandFamilies();
 
