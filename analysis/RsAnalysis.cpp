@@ -78,7 +78,7 @@ double RsEstimate(const TRsCounts& n) {
     }
     // Near p = 1 the root runs off to large |x| on either side, where p tends to 1.
     if (std::fabs(x - 0.5) < 1e-12) return 1;
-    return std::clamp(x / (x - 0.5), 0.0, 1.0);
+    return std::clamp(x / (x - 0.5), 0.0, 1.0) + 0.0;  // + 0.0: never -0, which would print as "-0.0000"
 }
 
 }  // namespace nox::analysis

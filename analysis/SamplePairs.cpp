@@ -57,7 +57,7 @@ double SpaEstimate(const TSpaCounts& n) {
         const double root = std::sqrt(std::max(discriminant, 0.0));
         p = std::min((-b - root) / (2 * a), (-b + root) / (2 * a));
     }
-    return std::clamp(p, 0.0, 1.0);
+    return std::clamp(p, 0.0, 1.0) + 0.0;  // + 0.0: never -0, which would print as "-0.0000"
 }
 
 }  // namespace nox::analysis
