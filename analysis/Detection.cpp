@@ -39,6 +39,32 @@ void CountRectangle(const uint8_t* plane, size_t stride, int32_t width, int32_t 
 // The median of the six estimates (the mean of the middle two). Either estimator breaks down
 // sometimes (RS near p = 1, both in one channel of a strongly compressed picture, often blue after
 // chroma subsampling), and a median follows the four or five that agree.
+// The same for a block whose values lie row after row in one run (a tile): the counters walk the
+// whole block at once rather than 32 short rows, which costs them far less.
+void CountTile(std::span<const uint8_t> tile, int32_t width, int32_t rows, std::vector<uint8_t>& joins, TRsCounts& rs,
+               TSpaCounts& spa) {
+    const size_t w = size_t(width), n = tile.size();
+    if (w % 4 == 0) {
+        CountRsRow(tile, rs);  // the groups of the run are those of its rows
+    } else {
+        for (size_t r = 0; r < size_t(rows); ++r) CountRsRow(tile.subspan(r * w, w), rs);
+    }
+    if (rows > 1) CountSpaPairs(tile.first(n - w), tile.subspan(w), spa);  // down the columns
+    if (n < 2) return;
+    // Along the rows: every neighbour in the run, less the pairs that join a row's end to the next
+    // row's start.
+    CountSpaPairs(tile.first(n - 1), tile.subspan(1), spa);
+    const size_t joined = size_t(rows) - 1;
+    joins.resize(2 * joined);
+    for (size_t r = 0; r < joined; ++r) {
+        joins[r] = tile[r * w + w - 1];
+        joins[joined + r] = tile[(r + 1) * w];
+    }
+    TSpaCounts across;
+    CountSpaPairs(std::span<const uint8_t>(joins).first(joined), std::span<const uint8_t>(joins).subspan(joined), across);
+    spa -= across;
+}
+
 double Combine(const std::array<double, 3>& rs, const std::array<double, 3>& spa) {
     std::array<double, 6> all = {rs[0], rs[1], rs[2], spa[0], spa[1], spa[2]};
     std::sort(all.begin(), all.end());
@@ -122,16 +148,22 @@ std::optional<THeatMap> BlockEstimates(const TBitmap32& picture, const TDetectio
     map.Rows = (height + kBlockSize - 1) / kBlockSize;
     map.Estimates.reserve(size_t(map.Columns) * size_t(map.Rows));
     std::array<std::vector<uint8_t>, 3> planes;
+    std::vector<uint8_t> tile(size_t(kBlockSize) * kBlockSize), joins;
     for (int32_t top = 0; top < height; top += kBlockSize) {
         if (progress && !progress(double(top) / height)) return std::nullopt;
         const int32_t rows = std::min(kBlockSize, height - top);
         for (size_t c = 0; c < 3; ++c) ExtractBand(picture, kDetectionChannels[c], top, rows, planes[c]);
         for (int32_t left = 0; left < width; left += kBlockSize) {
+            const int32_t columns = std::min(kBlockSize, width - left);
+            const size_t run = size_t(columns) * size_t(rows);
             std::array<double, 3> rsEstimates{}, spaEstimates{};
             for (size_t c = 0; c < 3; ++c) {
+                for (int32_t r = 0; r < rows; ++r)
+                    std::copy_n(planes[c].data() + size_t(r) * size_t(width) + size_t(left), columns,
+                                tile.data() + size_t(r) * size_t(columns));
                 TRsCounts rs;
                 TSpaCounts spa;
-                CountRectangle(planes[c].data() + left, size_t(width), std::min(kBlockSize, width - left), rows, rs, spa);
+                CountTile(std::span<const uint8_t>(tile.data(), run), columns, rows, joins, rs, spa);
                 rsEstimates[c] = RsEstimate(rs);
                 spaEstimates[c] = SpaEstimate(spa);
             }

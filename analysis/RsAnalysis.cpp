@@ -23,33 +23,54 @@ TRsCounts& TRsCounts::operator+=(const TRsCounts& o) {
 namespace {
 
 // The noise of a group: the sum of the absolute differences of its neighbours.
-int Noise(int a, int b, int c, int d) { return std::abs(b - a) + std::abs(c - b) + std::abs(d - c); }
-
-int FlipPlus(int v) { return v ^ 1; }                  // F1: 0<->1, 2<->3, ...
-int FlipMinus(int v) { return ((v + 1) ^ 1) - 1; }    // F-1: -1<->0, 1<->2, ...
-
-// Adds 1 to `regular` when `flipped` is noisier than `original`, 1 to `singular` when quieter.
-void Classify(int original, int flipped, uint64_t& regular, uint64_t& singular) {
-    regular += flipped > original;
-    singular += flipped < original;
+inline int16_t Noise(int16_t a, int16_t b, int16_t c, int16_t d) {
+    return int16_t(std::abs(b - a) + std::abs(c - b) + std::abs(d - c));
 }
 
 }  // namespace
 
 void CountRsRow(std::span<const uint8_t> values, TRsCounts& counts) {
-    for (size_t i = 0; i + 4 <= values.size(); i += 4) {
-        const int a = values[i], b = values[i + 1], c = values[i + 2], d = values[i + 3];
-        const int noise = Noise(a, b, c, d);
-        Classify(noise, Noise(a, FlipPlus(b), FlipPlus(c), d), counts.RegularM, counts.SingularM);
-        Classify(noise, Noise(a, FlipMinus(b), FlipMinus(c), d), counts.RegularMinusM, counts.SingularMinusM);
-        // The same group with every low bit flipped: F1 on its middle gives the middle back.
-        const int fa = a ^ 1, fb = b ^ 1, fc = c ^ 1, fd = d ^ 1;
-        const int flippedNoise = Noise(fa, fb, fc, fd);
-        Classify(flippedNoise, Noise(fa, b, c, fd), counts.FlippedRegularM, counts.FlippedSingularM);
-        Classify(flippedNoise, Noise(fa, FlipMinus(fb), FlipMinus(fc), fd), counts.FlippedRegularMinusM,
-                 counts.FlippedSingularMinusM);
+    const size_t groups = values.size() / 4;
+    // Sums of 0/1 terms over short runs of 16-bit counters, in 16-bit arithmetic: the compiler
+    // turns the loop into vector code.
+    constexpr size_t kRun = 4096;
+    for (size_t start = 0; start < groups; start += kRun) {
+        const size_t end = std::min(groups, start + kRun);
+        uint16_t rM = 0, sM = 0, rMinus = 0, sMinus = 0, frM = 0, fsM = 0, frMinus = 0, fsMinus = 0;
+        for (size_t g = start; g < end; ++g) {
+            const int16_t a = values[4 * g], b = values[4 * g + 1], c = values[4 * g + 2], d = values[4 * g + 3];
+            // F1 flips 0<->1, 2<->3, ...; F-1 flips -1<->0, 1<->2, ...: even values go down, odd up.
+            const int16_t b1 = b ^ 1, c1 = c ^ 1;
+            const int16_t bMinus = int16_t(b - 1 + 2 * (b & 1)), cMinus = int16_t(c - 1 + 2 * (c & 1));
+            const int16_t noise = Noise(a, b, c, d);
+            const int16_t noiseM = Noise(a, b1, c1, d);
+            const int16_t noiseMinus = Noise(a, bMinus, cMinus, d);
+            // The same group with every low bit flipped; F1 on its middle gives the middle back,
+            // F-1 on a flipped value moves an even value up by 2 and an odd one down by 2.
+            const int16_t a1 = a ^ 1, d1 = d ^ 1;
+            const int16_t bFlipMinus = int16_t(b + 2 - 4 * (b & 1)), cFlipMinus = int16_t(c + 2 - 4 * (c & 1));
+            const int16_t flipped = Noise(a1, b1, c1, d1);
+            const int16_t flippedM = Noise(a1, b, c, d1);
+            const int16_t flippedMinus = Noise(a1, bFlipMinus, cFlipMinus, d1);
+            rM += noiseM > noise;
+            sM += noiseM < noise;
+            rMinus += noiseMinus > noise;
+            sMinus += noiseMinus < noise;
+            frM += flippedM > flipped;
+            fsM += flippedM < flipped;
+            frMinus += flippedMinus > flipped;
+            fsMinus += flippedMinus < flipped;
+        }
+        counts.RegularM += rM;
+        counts.SingularM += sM;
+        counts.RegularMinusM += rMinus;
+        counts.SingularMinusM += sMinus;
+        counts.FlippedRegularM += frM;
+        counts.FlippedSingularM += fsM;
+        counts.FlippedRegularMinusM += frMinus;
+        counts.FlippedSingularMinusM += fsMinus;
     }
-    counts.Groups += values.size() / 4;
+    counts.Groups += groups;
 }
 
 double RsEstimate(const TRsCounts& n) {
@@ -65,18 +86,20 @@ double RsEstimate(const TRsCounts& n) {
     const double a = 2 * (d1 + d0);
     const double b = dm0 - dm1 - d1 - 3 * d0;
     const double c = d0 - dm0;
-    // The root of smaller absolute value, as the paper says; without a real root (the curves barely
-    // meet) the vertex, their common real part. p = x / (x - 1/2) maps x <= 0 onto 0 <= p < 1.
+    // The root of smaller absolute value, as the paper says; p = x / (x - 1/2) maps x <= 0 onto
+    // 0 <= p < 1. No real root means the two curves do not meet where the counts put them: they
+    // meet at p = 1, where the picture and its flipped copy look alike (every low bit random), and
+    // near it the noise of the counts can lift the quadratic off its double root.
     double x;
     if (std::fabs(a) < 1e-12) {
         if (std::fabs(b) < 1e-12) return 0;
         x = -c / b;
     } else {
-        const double root = std::sqrt(std::max(b * b - 4 * a * c, 0.0));
-        const double x1 = (-b + root) / (2 * a), x2 = (-b - root) / (2 * a);
+        const double discriminant = b * b - 4 * a * c;
+        if (discriminant < 0) return 1;
+        const double x1 = (-b + std::sqrt(discriminant)) / (2 * a), x2 = (-b - std::sqrt(discriminant)) / (2 * a);
         x = std::fabs(x1) < std::fabs(x2) ? x1 : x2;
     }
-    // Near p = 1 the root runs off to large |x| on either side, where p tends to 1.
     if (std::fabs(x - 0.5) < 1e-12) return 1;
     return std::clamp(x / (x - 0.5), 0.0, 1.0) + 0.0;  // + 0.0: never -0, which would print as "-0.0000"
 }

@@ -28,9 +28,8 @@ struct TRsCounts {
 void CountRsRow(std::span<const uint8_t> values, TRsCounts& counts);
 
 // The estimated share of values carrying hidden bits (half of them flipped), from the root of the
-// paper's quadratic with the smaller absolute value, clamped to 0..1; 0 when there are no groups.
-// Near p = 1 the estimate breaks down (the quadratic's roots run off); the combined estimate of
-// Detection.h copes with that.
+// paper's quadratic with the smaller absolute value, clamped to 0..1; 1 when the quadratic has no
+// real root (see RsAnalysis.cpp); 0 when there are no groups.
 double RsEstimate(const TRsCounts& counts);
 
 }  // namespace nox::analysis

@@ -27,6 +27,7 @@ struct TSpaCounts {
     uint64_t OddOdd = 0;     // Y: |u - v| odd, below 2 kSpaLevels, the smaller value odd
 
     TSpaCounts& operator+=(const TSpaCounts& other);
+    TSpaCounts& operator-=(const TSpaCounts& other);
 };
 
 // Adds the pairs (first[i], second[i]) for every i: neighbours along a row are (row[i], row[i+1]),

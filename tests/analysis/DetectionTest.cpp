@@ -67,7 +67,7 @@ TEST(SamplePairs, CountsAndEstimate) {
 // channel of a share of the pixels in `area`.
 const TBitmap32& Generated(double share, const TRect& area, unsigned seed) {
     static TBitmap32 picture;  // not copyable: one picture at a time
-    picture.SetSize(320, 256);
+    picture.SetSize(330, 250);  // the last column and row of blocks are 10 and 26 pixels
     std::mt19937 random(seed);
     std::normal_distribution<double> noise(0, 1.5);
     std::bernoulli_distribution chosen(share);
@@ -85,7 +85,7 @@ const TBitmap32& Generated(double share, const TRect& area, unsigned seed) {
 }
 
 TEST(Detection, KnownHidingOnAGeneratedPicture) {
-    const TRect all = Rect(0, 0, 320, 256);
+    const TRect all = Rect(0, 0, 330, 250);
     for (const double share : {0.0, 0.5}) {
         const TDetection d = *Detect(Generated(share, all, 7));
         for (const TChannelDetection& c : d.Channels) {
@@ -116,7 +116,7 @@ TEST(Detection, KnownHidingOnAGeneratedPicture) {
 
 TEST(Detection, HeatMapShowsTheCorner) {
     const THeatMap map = *BlockEstimates(Generated(1.0, Rect(0, 0, 96, 64), 10));
-    ASSERT_EQ(map.Columns, 10);
+    ASSERT_EQ(map.Columns, 11);
     ASSERT_EQ(map.Rows, 8);
     for (int row = 0; row < map.Rows; ++row)
         for (int column = 0; column < map.Columns; ++column) {
@@ -126,6 +126,15 @@ TEST(Detection, HeatMapShowsTheCorner) {
                 EXPECT_LT(map.At(column, row), 0.3) << column << ',' << row;
             }
         }
+    // A block's estimate is that of the block alone as a picture (full and partial blocks).
+    for (const auto& [column, row] : {std::pair{1, 1}, std::pair{10, 7}}) {
+        const TBitmap32& picture = Generated(1.0, Rect(0, 0, 96, 64), 10);
+        TBitmap32 block;
+        block.SetSize(std::min(32, picture.Width() - 32 * column), std::min(32, picture.Height() - 32 * row));
+        for (int y = 0; y < block.Height(); ++y)
+            for (int x = 0; x < block.Width(); ++x) block.SetPixel(x, y, picture.GetPixel(32 * column + x, 32 * row + y));
+        EXPECT_EQ(map.At(column, row), Detect(block)->Estimate) << column << ',' << row;
+    }
 }
 
 }  // namespace
