@@ -12,15 +12,21 @@ namespace nox::analysis {
 
 namespace {
 
-// One channel's values of `rows` rows from `top`, row after row, `width` bytes each.
-void ExtractBand(const TBitmap32& picture, TChannel channel, int32_t top, int32_t rows, std::vector<uint8_t>& plane) {
-    const int32_t width = picture.Width();
-    const unsigned shift = ChannelShift(channel);
-    plane.resize(size_t(width) * size_t(rows));
+// The red, green and blue values of `rows` rows from `top`, each channel row after row, `width`
+// bytes each (one pass over the pixels for the three planes).
+void ExtractBands(const TBitmap32& picture, int32_t top, int32_t rows, std::array<std::vector<uint8_t>, 3>& planes) {
+    const size_t width = size_t(picture.Width());
+    for (auto& plane : planes) plane.resize(width * size_t(rows));
     for (int32_t r = 0; r < rows; ++r) {
         const TColor32* in = picture.RowAddress(top + r);
-        uint8_t* out = plane.data() + size_t(r) * size_t(width);
-        for (int32_t x = 0; x < width; ++x) out[x] = uint8_t(in[x] >> shift);
+        uint8_t* red = planes[0].data() + size_t(r) * width;
+        uint8_t* green = planes[1].data() + size_t(r) * width;
+        uint8_t* blue = planes[2].data() + size_t(r) * width;
+        for (size_t x = 0; x < width; ++x) {
+            red[x] = uint8_t(in[x] >> ChannelShift(TChannel::Red));
+            green[x] = uint8_t(in[x] >> ChannelShift(TChannel::Green));
+            blue[x] = uint8_t(in[x] >> ChannelShift(TChannel::Blue));
+        }
     }
 }
 
@@ -112,13 +118,13 @@ std::optional<TDetection> Detect(const TBitmap32& picture, const TDetectionProgr
                                     TChiCurve(picture.PixelCount())};
     std::array<TRsCounts, 3> rs{};
     std::array<TSpaCounts, 3> spa{};
-    std::array<std::vector<uint8_t>, 3> lastRow;
-    std::vector<uint8_t> plane;
+    std::array<std::vector<uint8_t>, 3> lastRow, planes;
     for (int32_t top = 0; top < height; top += kBlockSize) {
         if (progress && !progress(double(top) / height)) return std::nullopt;
         const int32_t rows = std::min(kBlockSize, height - top);
+        ExtractBands(picture, top, rows, planes);
         for (size_t c = 0; c < 3; ++c) {
-            ExtractBand(picture, kDetectionChannels[c], top, rows, plane);
+            const std::vector<uint8_t>& plane = planes[c];
             for (int32_t r = 0; r < rows; ++r)
                 curves[c].AddRow(std::span<const uint8_t>(plane.data() + size_t(r) * w, w), result.Channels[c].ChiCurve);
             CountRectangle(plane.data(), w, width, rows, rs[c], spa[c]);
@@ -152,7 +158,7 @@ std::optional<THeatMap> BlockEstimates(const TBitmap32& picture, const TDetectio
     for (int32_t top = 0; top < height; top += kBlockSize) {
         if (progress && !progress(double(top) / height)) return std::nullopt;
         const int32_t rows = std::min(kBlockSize, height - top);
-        for (size_t c = 0; c < 3; ++c) ExtractBand(picture, kDetectionChannels[c], top, rows, planes[c]);
+        ExtractBands(picture, top, rows, planes);
         for (int32_t left = 0; left < width; left += kBlockSize) {
             const int32_t columns = std::min(kBlockSize, width - left);
             const size_t run = size_t(columns) * size_t(rows);
