@@ -58,6 +58,8 @@ ROWS = [
     ("Pane repaint after an idle pause", "view/repaint_after_idle_1000x700", "limit/copy_1000x700_after_idle", "info"),
     ("Pane repaint + copy after an idle pause", "view/paint_event_after_idle_1000x700", "limit/copy_1000x700_after_idle", "info"),
     ("Pane repaint vs reading its source rows", "view/repaint_1000x700", "limit/read_sampled_rows_1000x700", "info"),
+    ("Detection: RS, SPA, chi-square on r, g, b", "detect/estimators", "limit/read2write1", 10.0),
+    ("Detection: heat map of 32x32 blocks", "detect/heat_map", "limit/read2write1", 20.0),
 ]
 
 

@@ -6,8 +6,9 @@
 namespace nox::cli {
 
 std::span<const TCommandFamily> CommandFamilies() {
-    static const std::array<TCommandFamily, 1> families{{
+    static const std::array<TCommandFamily, 2> families{{
         {kInspectUsage, RunInspectCommand},
+        {kAnalyseUsage, RunAnalyseCommand},
     }};
     return families;
 }

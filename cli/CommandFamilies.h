@@ -23,6 +23,9 @@ extern const char* const kInspectUsage;
 // The ending of the files `planes` writes (".bmp" until PNG is written, then ".png").
 extern const char* const kPlaneExtension;
 bool RunInspectCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Detection of LSB hiding (AnalyseCommands.cpp): analyse.
+extern const char* const kAnalyseUsage;
+bool RunAnalyseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Every family, in the order the usage lists them.
 std::span<const TCommandFamily> CommandFamilies();

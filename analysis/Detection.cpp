@@ -1,0 +1,183 @@
+// The detection of LSB hiding: the picture is read in bands of kBlockSize rows, each channel's
+// values of a band copied into a plane of bytes that the estimators' counters walk.
+#include "analysis/Detection.h"
+
+#include <algorithm>
+
+#include "analysis/ChiSquare.h"
+#include "analysis/RsAnalysis.h"
+#include "analysis/SamplePairs.h"
+
+namespace nox::analysis {
+
+namespace {
+
+// The red, green and blue values of `rows` rows from `top`, each channel row after row, `width`
+// bytes each (one pass over the pixels for the three planes).
+void ExtractBands(const TBitmap32& picture, int32_t top, int32_t rows, std::array<std::vector<uint8_t>, 3>& planes) {
+    const size_t width = size_t(picture.Width());
+    for (auto& plane : planes) plane.resize(width * size_t(rows));
+    for (int32_t r = 0; r < rows; ++r) {
+        const TColor32* in = picture.RowAddress(top + r);
+        uint8_t* red = planes[0].data() + size_t(r) * width;
+        uint8_t* green = planes[1].data() + size_t(r) * width;
+        uint8_t* blue = planes[2].data() + size_t(r) * width;
+        for (size_t x = 0; x < width; ++x) {
+            red[x] = uint8_t(in[x] >> ChannelShift(TChannel::Red));
+            green[x] = uint8_t(in[x] >> ChannelShift(TChannel::Green));
+            blue[x] = uint8_t(in[x] >> ChannelShift(TChannel::Blue));
+        }
+    }
+}
+
+// The RS groups and the sample pairs (along rows and down columns) of a rectangle of a plane whose
+// rows are `stride` bytes apart.
+void CountRectangle(const uint8_t* plane, size_t stride, int32_t width, int32_t rows, TRsCounts& rs, TSpaCounts& spa) {
+    const size_t w = size_t(width);
+    for (int32_t r = 0; r < rows; ++r) {
+        const std::span<const uint8_t> row(plane + size_t(r) * stride, w);
+        CountRsRow(row, rs);
+        if (w > 1) CountSpaPairs(row.first(w - 1), row.subspan(1), spa);
+        if (r > 0) CountSpaPairs(std::span<const uint8_t>(plane + size_t(r - 1) * stride, w), row, spa);
+    }
+}
+
+// The median of the six estimates (the mean of the middle two). Either estimator breaks down
+// sometimes (RS near p = 1, both in one channel of a strongly compressed picture, often blue after
+// chroma subsampling), and a median follows the four or five that agree.
+// The same for a block whose values lie row after row in one run (a tile): the counters walk the
+// whole block at once rather than 32 short rows, which costs them far less.
+void CountTile(std::span<const uint8_t> tile, int32_t width, int32_t rows, std::vector<uint8_t>& joins, TRsCounts& rs,
+               TSpaCounts& spa) {
+    const size_t w = size_t(width), n = tile.size();
+    if (w % 4 == 0) {
+        CountRsRow(tile, rs);  // the groups of the run are those of its rows
+    } else {
+        for (size_t r = 0; r < size_t(rows); ++r) CountRsRow(tile.subspan(r * w, w), rs);
+    }
+    if (rows > 1) CountSpaPairs(tile.first(n - w), tile.subspan(w), spa);  // down the columns
+    if (n < 2) return;
+    // Along the rows: every neighbour in the run, less the pairs that join a row's end to the next
+    // row's start.
+    CountSpaPairs(tile.first(n - 1), tile.subspan(1), spa);
+    const size_t joined = size_t(rows) - 1;
+    joins.resize(2 * joined);
+    for (size_t r = 0; r < joined; ++r) {
+        joins[r] = tile[r * w + w - 1];
+        joins[joined + r] = tile[(r + 1) * w];
+    }
+    TSpaCounts across;
+    CountSpaPairs(std::span<const uint8_t>(joins).first(joined), std::span<const uint8_t>(joins).subspan(joined), across);
+    spa -= across;
+}
+
+double Combine(const std::array<double, 3>& rs, const std::array<double, 3>& spa) {
+    std::array<double, 6> all = {rs[0], rs[1], rs[2], spa[0], spa[1], spa[2]};
+    std::sort(all.begin(), all.end());
+    return (all[2] + all[3]) / 2;
+}
+
+// The chi-square curve of one channel, fed row after row: each point is taken when the rows fed
+// reach its share of the picture.
+class TChiCurve {
+public:
+    explicit TChiCurve(uint64_t pixels) : pixels_(pixels) {}
+
+    void AddRow(std::span<const uint8_t> row, std::array<double, kChiCurvePoints>& curve) {
+        const uint64_t end = fed_ + row.size();
+        while (next_ < kChiCurvePoints && Boundary(next_) <= end) {
+            THistogram partial = histogram_;
+            for (size_t i = 0; i < Boundary(next_) - fed_; ++i) ++partial[row[i]];
+            curve[size_t(next_)] = ChiSquareTest(partial).PValue;
+            ++next_;
+        }
+        for (uint8_t v : row) ++histogram_[v];
+        fed_ = end;
+    }
+
+    const THistogram& Histogram() const { return histogram_; }
+
+private:
+    // The number of pixels in the first (point + 1) percent, rounded up.
+    uint64_t Boundary(int point) const { return (pixels_ * uint64_t(point + 1) + kChiCurvePoints - 1) / kChiCurvePoints; }
+
+    uint64_t pixels_;
+    uint64_t fed_ = 0;
+    int next_ = 0;
+    THistogram histogram_{};
+};
+
+}  // namespace
+
+std::optional<TDetection> Detect(const TBitmap32& picture, const TDetectionProgress& progress) {
+    TDetection result;
+    if (picture.IsEmpty()) return result;
+    const int32_t width = picture.Width(), height = picture.Height();
+    const size_t w = size_t(width);
+    std::array<TChiCurve, 3> curves{TChiCurve(picture.PixelCount()), TChiCurve(picture.PixelCount()),
+                                    TChiCurve(picture.PixelCount())};
+    std::array<TRsCounts, 3> rs{};
+    std::array<TSpaCounts, 3> spa{};
+    std::array<std::vector<uint8_t>, 3> lastRow, planes;
+    for (int32_t top = 0; top < height; top += kBlockSize) {
+        if (progress && !progress(double(top) / height)) return std::nullopt;
+        const int32_t rows = std::min(kBlockSize, height - top);
+        ExtractBands(picture, top, rows, planes);
+        for (size_t c = 0; c < 3; ++c) {
+            const std::vector<uint8_t>& plane = planes[c];
+            for (int32_t r = 0; r < rows; ++r)
+                curves[c].AddRow(std::span<const uint8_t>(plane.data() + size_t(r) * w, w), result.Channels[c].ChiCurve);
+            CountRectangle(plane.data(), w, width, rows, rs[c], spa[c]);
+            // The column pairs across the band's top edge.
+            if (top > 0) CountSpaPairs(lastRow[c], std::span<const uint8_t>(plane.data(), w), spa[c]);
+            lastRow[c].assign(plane.end() - std::ptrdiff_t(w), plane.end());
+        }
+    }
+    std::array<double, 3> rsEstimates{}, spaEstimates{};
+    for (size_t c = 0; c < 3; ++c) {
+        TChannelDetection& channel = result.Channels[c];
+        channel.Chi = ChiSquareTest(curves[c].Histogram()).PValue;
+        channel.Rs = rsEstimates[c] = RsEstimate(rs[c]);
+        channel.Spa = spaEstimates[c] = SpaEstimate(spa[c]);
+    }
+    result.Estimate = Combine(rsEstimates, spaEstimates);
+    result.Likely = result.Estimate > kLikelyThreshold;
+    if (progress && !progress(1.0)) return std::nullopt;
+    return result;
+}
+
+std::optional<THeatMap> BlockEstimates(const TBitmap32& picture, const TDetectionProgress& progress) {
+    THeatMap map;
+    if (picture.IsEmpty()) return map;
+    const int32_t width = picture.Width(), height = picture.Height();
+    map.Columns = (width + kBlockSize - 1) / kBlockSize;
+    map.Rows = (height + kBlockSize - 1) / kBlockSize;
+    map.Estimates.reserve(size_t(map.Columns) * size_t(map.Rows));
+    std::array<std::vector<uint8_t>, 3> planes;
+    std::vector<uint8_t> tile(size_t(kBlockSize) * kBlockSize), joins;
+    for (int32_t top = 0; top < height; top += kBlockSize) {
+        if (progress && !progress(double(top) / height)) return std::nullopt;
+        const int32_t rows = std::min(kBlockSize, height - top);
+        ExtractBands(picture, top, rows, planes);
+        for (int32_t left = 0; left < width; left += kBlockSize) {
+            const int32_t columns = std::min(kBlockSize, width - left);
+            const size_t run = size_t(columns) * size_t(rows);
+            std::array<double, 3> rsEstimates{}, spaEstimates{};
+            for (size_t c = 0; c < 3; ++c) {
+                for (int32_t r = 0; r < rows; ++r)
+                    std::copy_n(planes[c].data() + size_t(r) * size_t(width) + size_t(left), columns,
+                                tile.data() + size_t(r) * size_t(columns));
+                TRsCounts rs;
+                TSpaCounts spa;
+                CountTile(std::span<const uint8_t>(tile.data(), run), columns, rows, joins, rs, spa);
+                rsEstimates[c] = RsEstimate(rs);
+                spaEstimates[c] = SpaEstimate(spa);
+            }
+            map.Estimates.push_back(Combine(rsEstimates, spaEstimates));
+        }
+    }
+    if (progress && !progress(1.0)) return std::nullopt;
+    return map;
+}
+
+}  // namespace nox::analysis
