@@ -50,6 +50,9 @@ ROWS = [
     ("Pane uncovered: copy to the window only", "view/uncovered_1000x700", "limit/copy_1000x700", "info"),
     ("Pane repaint after an idle pause", "view/repaint_after_idle_1000x700", "limit/copy_1000x700_after_idle", "info"),
     ("Pane repaint + copy after an idle pause", "view/paint_event_after_idle_1000x700", "limit/copy_1000x700_after_idle", "info"),
+    ("Extract 0,rgb 4000x3000", "hidden/extract_0rgb", "limit/read2write1", 2.0),
+    ("Hide 0,rgb 4000x3000 (full capacity)", "hidden/hide_0rgb", "limit/read2write1", 2.0),
+    ("Scan 4000x3000 (every layout)", "hidden/scan", "limit/read2write1", 20.0),
     ("Pane repaint vs reading its source rows", "view/repaint_1000x700", "limit/read_sampled_rows_1000x700", "info"),
 ]
 
