@@ -43,9 +43,9 @@ uint64_t PayloadCapacity(int32_t width, int32_t height, const TLayout& layout) {
 }
 
 void HidePayload(TBitmap32& picture, const TLayout& layout, std::span<const uint8_t> payload) {
+    if (payload.empty()) throw Exception(kEmptyPayloadText);
     const uint64_t most = PayloadCapacity(picture.Width(), picture.Height(), layout);
-    // The second test refuses an empty payload where not even the two fields fit.
-    if (payload.size() > most || Capacity(picture.Width(), picture.Height(), layout) < kRecordOverhead)
+    if (payload.size() > most)
         throw Exception(Format("The payload (%zu bytes) does not fit: this picture holds at most %llu bytes in %s.",
                                payload.size(), static_cast<unsigned long long>(most), LayoutText(layout).c_str()));
     picture.Changing();
@@ -63,7 +63,9 @@ std::optional<std::vector<uint8_t>> RevealPayload(const TBitmap32& picture, cons
     if (reader.Remaining() < kRecordOverhead) return std::nullopt;
     reader.Read(field);
     const uint32_t length = ReadBigEndian(field);
-    if (length > reader.Remaining() - 4) return std::nullopt;  // checked before anything is allocated
+    // Checked before anything is allocated. A length of 0 is no payload: every plane of zeros
+    // (black, or any even value in plane 0) would read as one.
+    if (length == 0 || length > reader.Remaining() - 4) return std::nullopt;
     std::vector<uint8_t> payload(length);
     reader.Read(payload);
     reader.Read(field);

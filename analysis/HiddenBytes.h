@@ -28,12 +28,16 @@ inline constexpr uint64_t kRecordOverhead = 8;
 uint64_t PayloadCapacity(int32_t width, int32_t height, const TLayout& layout);
 
 // Writes the payload record into the picture's bits; every other bit stays as it was. Throws
-// nox::Exception "The payload (N bytes) does not fit: ..." when the record does not fit, leaving
-// the picture unchanged.
+// nox::Exception "The payload (N bytes) does not fit: ..." when the record does not fit, and
+// kEmptyPayloadText for an empty payload (a record of length 0 is what a plane of zeros reads as,
+// so RevealPayload never takes one), leaving the picture unchanged.
 void HidePayload(TBitmap32& picture, const TLayout& layout, std::span<const uint8_t> payload);
 
+inline constexpr const char* kEmptyPayloadText = "The payload is empty: there is nothing to hide.";
+
 // The payload of the record at the start of the layout's bytes, or nothing when its length field
-// asks for more than the picture holds or its CRC-32 does not match. Allocates at most the capacity.
+// is 0 or asks for more than the picture holds, or its CRC-32 does not match. Allocates at most
+// the capacity.
 std::optional<std::vector<uint8_t>> RevealPayload(const TBitmap32& picture, const TLayout& layout);
 
 // "No hidden payload in LAYOUT."

@@ -54,7 +54,7 @@ size_t Utf8Character(std::span<const uint8_t> bytes) {
 bool PayloadAt(std::span<const uint8_t> head, TBitReader& reader, uint64_t capacity, uint64_t& length) {
     if (capacity < kRecordOverhead || head.size() < 4) return false;
     length = uint64_t{head[0]} << 24 | uint64_t{head[1]} << 16 | uint64_t{head[2]} << 8 | head[3];
-    // An empty payload is left out: a plane of zeros would be one.
+    // As RevealPayload: a length of 0 is a plane of zeros, not a payload.
     if (length == 0 || length > capacity - kRecordOverhead) return false;
     std::span<const uint8_t> rest = head.subspan(4);
     std::vector<uint8_t> chunk;
@@ -122,10 +122,10 @@ const char* FileKind(std::span<const uint8_t> bytes) {
     return "";
 }
 
-size_t PrintableStart(std::span<const uint8_t> bytes, size_t shown, std::string& text) {
+TPrintable PrintableStart(std::span<const uint8_t> bytes, size_t shown, std::string& text) {
     text.clear();
-    size_t count = 0;
-    for (size_t at = 0; at < bytes.size(); ++count) {
+    size_t count = 0, at = 0;
+    for (; at < bytes.size(); ++count) {
         const uint8_t byte = bytes[at];
         size_t size = 1;
         if (byte >= 0x80) {
@@ -146,7 +146,7 @@ size_t PrintableStart(std::span<const uint8_t> bytes, size_t shown, std::string&
         }
         at += size;
     }
-    return count;
+    return {count, at};
 }
 
 std::vector<TFinding> Scan(const TBitmap32& picture) {
@@ -163,18 +163,25 @@ std::vector<TFinding> Scan(const TBitmap32& picture) {
         } else if (const char* kind = FileKind(bytes); *kind) {
             finding.Kind = TFindingKind::File;
             finding.File = kind;
-        } else if ((finding.TextLength = PrintableStart(bytes, kShownCharacters, finding.Text)) >= kMinTextLength) {
+        } else if (const TPrintable text = PrintableStart(bytes, kShownCharacters, finding.Text);
+                   text.Characters >= kMinTextLength) {
             finding.Kind = TFindingKind::Text;
+            finding.TextLength = text.Characters;
+            std::array<bool, 256> seen{};
+            for (size_t i = 0; i < text.Bytes; ++i) seen[bytes[i]] = true;
+            finding.TextVariety = static_cast<size_t>(std::count(seen.begin(), seen.end(), true));
         } else {
             continue;
         }
         findings.push_back(std::move(finding));
     }
-    // A verified CRC is the strongest evidence, a signature the next; a longer text is less likely
-    // to be chance. The sort is stable, so ties keep the scan's order.
+    // A verified CRC is the strongest evidence, a signature the next; a text of many different
+    // bytes, and a longer one, is less likely to be chance. The sort is stable, so ties keep the
+    // scan's order.
     std::stable_sort(findings.begin(), findings.end(), [](const TFinding& a, const TFinding& b) {
         if (a.Kind != b.Kind) return a.Kind < b.Kind;
-        return a.Kind == TFindingKind::Text && a.TextLength > b.TextLength;
+        if (a.TextVariety != b.TextVariety) return a.TextVariety > b.TextVariety;
+        return a.TextLength > b.TextLength;
     });
     return findings;
 }

@@ -28,12 +28,15 @@ struct TFinding {
     std::string File;         // the file kind ("PNG", "ZIP", ...)
     uint64_t PayloadSize = 0;  // the payload's length
     size_t TextLength = 0;     // the printable characters at the start (within the first 4 KiB)
+    size_t TextVariety = 0;    // how many different bytes they are made of
     std::string Text;          // the first of them (at most 60), escaped
 };
 
 // Looks at the layouts' bytes; one finding at most per layout (a payload before a file signature
-// before a text). Ranked: payloads, then files, then texts longest first; then in the order of
-// ScanLayouts. The layouts with alpha are tried only when some pixel's alpha is not 255.
+// before a text). Ranked: payloads, then files, then texts, those made of more different bytes
+// first (flat and striped areas give runs like "UUUUUUUU" or "ffff3333"; a written text uses many
+// letters), then the longer; then in the order of ScanLayouts. The layouts with alpha are tried
+// only when some pixel's alpha is not 255.
 std::vector<TFinding> Scan(const TBitmap32& picture);
 
 // What the layout's first bytes are, as Scan judges them (the payload check aside): the file kind
@@ -41,8 +44,12 @@ std::vector<TFinding> Scan(const TBitmap32& picture);
 const char* FileKind(std::span<const uint8_t> bytes);
 
 // The printable characters (ASCII, tab, line breaks, or valid UTF-8 from U+00A0 on) at the start
-// of `bytes`: their count, and the first `shown` of them with \ " tab and line breaks escaped.
-size_t PrintableStart(std::span<const uint8_t> bytes, size_t shown, std::string& text);
+// of `bytes`: how many characters and bytes they are, and in `text` the first `shown` of them with
+// \ " tab and line breaks escaped.
+struct TPrintable {
+    size_t Characters = 0, Bytes = 0;
+};
+TPrintable PrintableStart(std::span<const uint8_t> bytes, size_t shown, std::string& text);
 
 // The finding's line: "LAYOUT: PNG", "LAYOUT: payload of N bytes (CRC-32 ok)", "LAYOUT: text "..."".
 std::string FindingText(const TFinding& finding);

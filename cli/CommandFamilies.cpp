@@ -6,7 +6,9 @@
 namespace nox::cli {
 
 std::span<const TCommandFamily> CommandFamilies() {
-    static const std::array<TCommandFamily, 0> families{};
+    static const std::array<TCommandFamily, 1> families{{
+        {kHiddenUsage, RunHiddenCommand},
+    }};
     return families;
 }
 

@@ -18,6 +18,10 @@ struct TCommandFamily {
     bool (*run)(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 };
 
+// The hidden-bytes family (extract, scan, hide, reveal), in HiddenCommands.cpp.
+extern const char* const kHiddenUsage;
+bool RunHiddenCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
 // Every family, in the order the usage lists them.
 std::span<const TCommandFamily> CommandFamilies();
 

@@ -120,7 +120,7 @@ TEST(HiddenBytes, HiddenPayloadsRevealAndLeaveEveryOtherBit) {
                              "01,bgr,columns,lsb", "10,argb,rows,msb", "76543210,rgba,rows,lsb"};
     for (const char* text : layouts) {
         const TLayout layout = ParseLayout(text);
-        for (const size_t size : {0u, 1u, 7u, 40u}) {
+        for (const size_t size : {1u, 7u, 40u}) {
             TBitmap32 cover, picture;
             Noise(cover, 41, 13, static_cast<uint32_t>(size));
             Noise(picture, 41, 13, static_cast<uint32_t>(size));
@@ -158,11 +158,15 @@ TEST(HiddenBytes, CapacityEdgesAndBrokenRecords) {
     HidePayload(picture, layout, Text("1234"));
     EXPECT_EQ(RevealPayload(picture, layout), Text("1234"));
 
-    // Under 8 bytes of capacity not even an empty payload fits (5 x 4 x 3 bits = 7 bytes).
-    TBitmap32 small;
+    // Under 9 bytes of capacity nothing fits (5 x 4 x 3 bits = 7 bytes); an empty payload is
+    // refused, and a record of length 0 (a plane of zeros) is none.
+    TBitmap32 small, black;
     Noise(small, 5, 4, 4);
-    EXPECT_THROW(HidePayload(small, layout, {}), Exception);
+    EXPECT_THROW(HidePayload(small, layout, Text("1")), Exception);
     EXPECT_EQ(RevealPayload(small, layout), std::nullopt);
+    EXPECT_THROW(HidePayload(picture, layout, {}), Exception);
+    Fill(black, 8, 4, std::vector<TColor32>(32, 0xFF000000));
+    EXPECT_EQ(RevealPayload(black, layout), std::nullopt);
 
     // A length beyond the capacity (all ones) and a CRC that does not match reveal nothing.
     TBitmap32 ones;
@@ -217,18 +221,20 @@ TEST(Scan, FindsWhatWasPlantedBestFirst) {
         ASSERT_EQ(findings.size(), 1u) << c.layout << ": " << (findings.size() > 1 ? FindingText(findings[1]) : "");
         EXPECT_EQ(FindingText(findings[0]), c.line);
     }
-    // Ranking: a payload before a file before texts, longer texts first (each text ends in a
-    // zero byte); alpha layouts only where some alpha is not 255.
+    // Ranking: a payload before a file before texts, texts of more different bytes first, then
+    // longer ones (each text ends in a zero byte); alpha layouts only where some alpha is not 255.
     TBitmap32 picture;
     Noise(picture, 300, 200, 8);
     TBitWriter(picture, ParseLayout("0,r,rows,msb")).Write(Text(std::string("short text") + '\0'));
+    TBitWriter(picture, ParseLayout("1,r,rows,msb")).Write(Text(std::string(30, 'U') + '\0'));
     TBitWriter(picture, ParseLayout("0,g,rows,msb")).Write(Text(std::string("a somewhat longer text") + '\0'));
     TBitWriter(picture, ParseLayout("0,b,rows,msb")).Write(Text("%PDF-1.4"));
     HidePayload(picture, ParseLayout("7,a,columns,lsb"), Text("secret"));
     std::vector<std::string> lines;
     for (const TFinding& finding : Scan(picture)) lines.push_back(FindingText(finding));
     EXPECT_EQ(lines, (std::vector<std::string>{"7,a,columns,lsb: payload of 6 bytes (CRC-32 ok)", "0,b,rows,msb: PDF",
-                                               "0,g,rows,msb: text \"a somewhat longer text\"", "0,r,rows,msb: text \"short text\""}));
+                                               "0,g,rows,msb: text \"a somewhat longer text\"", "0,r,rows,msb: text \"short text\"",
+                                               "1,r,rows,msb: text \"" + std::string(30, 'U') + "\""}));
     EXPECT_EQ(ScanLayouts(false).size(), 4u * 5 * 2 * 2);
     EXPECT_EQ(ScanLayouts(true).size(), 4u * 7 * 2 * 2);
 }
@@ -246,7 +252,7 @@ TEST(Scan, FileKindsAndText) {
     // Overlong, surrogate and C1 forms end the text; the count is of characters, not bytes.
     const std::pair<std::string, size_t> texts[] = {
         {"abc\xC3\xA9z\x01", 5}, {"ab\xC0\xAF", 2}, {"ab\xED\xA0\x80", 2}, {"ab\xC2\x85", 2}, {"\xF0\x9F\x98\x80!", 2}, {"ab\xE2\x82", 2}};
-    for (const auto& [bytes, count] : texts) EXPECT_EQ(PrintableStart(Text(bytes), 60, shown), count) << bytes;
+    for (const auto& [bytes, count] : texts) EXPECT_EQ(PrintableStart(Text(bytes), 60, shown).Characters, count) << bytes;
 }
 
 }  // namespace
