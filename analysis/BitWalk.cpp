@@ -33,7 +33,7 @@ TPixelBits::TPixelBits(const TLayout& layout)
     }
     keep_ = ~used;
     if (Small())
-        for (TColor32 value = 0; value < 256; ++value) put_[value] = Put(0, value);
+        for (TColor32 value = 0; value < TColor32{1} << count_; ++value) put_[value] = Put(0, value);
 }
 
 namespace {

@@ -19,8 +19,8 @@ class TPixelBits {
 public:
     explicit TPixelBits(const TLayout& layout);
     unsigned Count() const { return count_; }
-    // Up to 8 bits a pixel (every scan layout, every one-plane layout), GetSmall and PutSmall do
-    // the same as Get and Put with a multiplication per plane and one table look-up.
+    // Up to 8 bits a pixel (every scan layout, every one-plane layout), GetSmall does the same as
+    // Get with a multiplication per plane, and Put is one look-up in PutTable.
     bool Small() const { return count_ <= 8; }
     TColor32 GetSmall(TColor32 pixel) const {
         // For each plane the channels' bits (8 apart) are multiplied into bits 24-31 at their
@@ -30,8 +30,7 @@ public:
         for (unsigned q = 0; q < planes_; ++q) value |= ((pixel >> plane_[q]) & channelBits_) * multiplier_[q] >> 24;
         return value;
     }
-    TColor32 PutSmall(TColor32 pixel, TColor32 value) const { return (pixel & keep_) | put_[value]; }
-    // What GetSmall and PutSmall read, for loops that keep it in registers: the bytes they write
+    // What GetSmall and a small Put read, for loops that keep it in registers: the bytes they write
     // could be these members as far as the compiler knows.
     unsigned Planes() const { return planes_; }
     unsigned Plane(unsigned q) const { return plane_[q]; }
@@ -58,7 +57,7 @@ private:
     std::array<uint8_t, 256> gather_{}, scatter_{};  // channel byte -> its planes' bits, and back
     std::array<unsigned, 8> plane_{};
     std::array<TColor32, 8> multiplier_{};
-    std::array<TColor32, 256> put_{};  // a small value -> the pixel bits it sets
+    std::array<TColor32, 256> put_{};  // a small value -> the pixel bits it sets (2^Count entries)
 };
 
 // Which pixel comes next: rows of pixels (left to right, top row first) or columns (top to bottom,

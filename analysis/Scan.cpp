@@ -152,7 +152,10 @@ TPrintable PrintableStart(std::span<const uint8_t> bytes, size_t shown, std::str
 std::vector<TFinding> Scan(const TBitmap32& picture) {
     std::vector<TFinding> findings;
     std::vector<uint8_t> head(kScanBytes);
-    for (const TLayout& layout : ScanLayouts(SomeAlphaNot255(picture))) {
+    static const std::vector<TLayout> layouts = ScanLayouts(true);
+    const bool alpha = SomeAlphaNot255(picture);
+    for (const TLayout& layout : layouts) {
+        if (layout.UsesAlpha() && !alpha) continue;
         TBitReader reader(picture, layout);
         const uint64_t capacity = reader.Remaining();
         const std::span<const uint8_t> bytes(head.data(), reader.Read(head));
