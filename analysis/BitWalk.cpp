@@ -93,11 +93,6 @@ struct TBitStream {
         else acc |= uint64_t{byte} << held;
         held += 8;
     }
-    void AddWord(const uint8_t* in) {
-        if constexpr (Order == TBitOrder::Msb) acc = acc << 32 | LoadBig(in);
-        else acc |= uint64_t{LoadLittle(in)} << held;
-        held += 32;
-    }
     TColor32 Take(unsigned count, TColor32 mask) {
         if constexpr (Order == TBitOrder::Msb) {
             held -= count;
@@ -192,7 +187,9 @@ void ReadLines(const TBitmap32& picture, const TPixelBits& bits, bool columns, s
 }
 
 // Writes the bytes from `in` into the pixels from `at` on, as far as whole pixels go; the bits of
-// a last pixel not yet full stay in the stream.
+// a last pixel not yet full stay in the stream. Bytes are taken one at a time, so the stream holds
+// nothing whenever the pixels so far took whole bytes; from there a small layout writes 8 pixels
+// from `count` bytes at once.
 template <TBitOrder Order, bool Small>
 void WriteLines(TBitmap32& picture, const TPixelBits& bits, bool columns, size_t lines, size_t length,
                 TWalkPosition& at, uint64_t& acc, unsigned& held, const uint8_t* in, const uint8_t* end) {
@@ -205,19 +202,26 @@ void WriteLines(TBitmap32& picture, const TPixelBits& bits, bool columns, size_t
     while (at.Line < lines) {
         TColor32* line = columns ? picture.Bits() + at.Line : picture.RowAddress(static_cast<int32_t>(at.Line));
         size_t i = at.Pos;
-        for (; i < length; ++i) {
-            if (s.held < count) {
-                if (end - in >= 4) {
-                    s.AddWord(in);
-                    in += 4;
-                } else {
-                    while (s.held < count && in < end) s.AddByte(*in++);
-                    if (s.held < count) break;
+        while (i < length) {
+            if (Small && s.held == 0 && length - i >= 8 && end - in >= 8) {
+                // 8 values of `count` bits in the first `count` of 8 bytes read at once.
+                const uint64_t word = Order == TBitOrder::Msb ? uint64_t{LoadBig(in)} << 32 | LoadBig(in + 4)
+                                                              : uint64_t{LoadLittle(in + 4)} << 32 | LoadLittle(in);
+                in += count;
+                for (unsigned j = 0; j < 8; ++j) {
+                    const auto value = static_cast<TColor32>(Order == TBitOrder::Msb ? word >> (64 - count * (j + 1)) : word >> (count * j)) & mask;
+                    TColor32& pixel = line[(i + j) * stride];
+                    pixel = (pixel & keep) | table[value];
                 }
+                i += 8;
+                continue;
             }
+            while (s.held < count && in < end) s.AddByte(*in++);
+            if (s.held < count) break;
             TColor32& pixel = line[i * stride];
             const TColor32 value = s.Take(count, mask);
             pixel = Small ? (pixel & keep) | table[value] : bits.Put(pixel, value);
+            ++i;
         }
         at.Pos = i;
         if (i < length) break;  // the bytes ran out inside this line
