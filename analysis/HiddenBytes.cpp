@@ -80,9 +80,11 @@ std::string NoPayloadText(const TLayout& layout) {
 std::string PayloadSaveRefusal(std::string_view name, const TLayout& layout) {
     if (EndsWith(name, ".jpg")) return "A hidden payload does not survive saving as JPEG; save as PNG or BMP.";
     if (EndsWith(name, ".gif")) return "A hidden payload does not survive saving as GIF; save as PNG or BMP.";
-    if (EndsWith(name, ".png") && layout.UsesAlpha())
-        return "A hidden payload in the alpha channel does not survive saving as PNG; save as BMP.";
-    return "";
+    if (!layout.UsesAlpha()) return "";
+    if (EndsWith(name, ".png")) return "A hidden payload in the alpha channel does not survive saving as PNG; save as BMP.";
+    // Every other name is saved as BMP, and our BMP files are written with every alpha byte 255
+    // (and read so): hiding in alpha there would report success and lose the payload.
+    return "A hidden payload in the alpha channel does not survive saving as BMP: no picture file keeps alpha here.";
 }
 
 }  // namespace nox::analysis

@@ -44,8 +44,9 @@ std::optional<std::vector<uint8_t>> RevealPayload(const TBitmap32& picture, cons
 std::string NoPayloadText(const TLayout& layout);
 
 // Why saving a picture with a payload hidden in `layout` under the file name `name` would destroy
-// it (JPEG and GIF lose low bits; our PNG files carry no alpha), or "" when the file keeps it. The
-// format is the name's last four characters, in any letter case, as the save chooses it.
+// it (JPEG and GIF lose low bits; our PNG and BMP files carry no alpha), or "" when the file keeps
+// it. The format is the name's last four characters, in any letter case, as the save chooses it
+// (a name of no format is saved as BMP).
 std::string PayloadSaveRefusal(std::string_view name, const TLayout& layout);
 
 }  // namespace nox::analysis

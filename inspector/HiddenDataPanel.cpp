@@ -265,10 +265,11 @@ void HiddenDataPanel::HideIntoRight() {
         analysis::HidePayload(result, layout, payload);
         right_.Bitmap().Assign(&result);
         right_.setProperty(kPayloadLayoutProperty, Text(analysis::LayoutText(layout)));
-        HideInfo->setText(QString("%1 bytes hidden in %2 of the Right pane. Save it as BMP%3.")
+        HideInfo->setText(QString("%1 bytes hidden in %2 of the Right pane. %3")
                               .arg(payload.size())
                               .arg(Text(analysis::LayoutText(layout)))
-                              .arg(layout.UsesAlpha() ? "" : " or PNG"));
+                              .arg(layout.UsesAlpha() ? "No picture file keeps alpha here: it lives in the pane only."
+                                                      : "Save it as BMP or PNG."));
     } catch (const std::exception& e) {
         HideInfo->setText(Text(ErrorBoxText(e.what())));
     }

@@ -183,6 +183,8 @@ TEST(HiddenBytes, SaveRefusals) {
     EXPECT_EQ(PayloadSaveRefusal("a.JPG", rgb), "A hidden payload does not survive saving as JPEG; save as PNG or BMP.");
     EXPECT_EQ(PayloadSaveRefusal("a.gif", rgb), "A hidden payload does not survive saving as GIF; save as PNG or BMP.");
     EXPECT_EQ(PayloadSaveRefusal("a.Png", alpha), "A hidden payload in the alpha channel does not survive saving as PNG; save as BMP.");
+    for (const char* bmp : {"a.bmp", "a"})
+        EXPECT_EQ(PayloadSaveRefusal(bmp, alpha), "A hidden payload in the alpha channel does not survive saving as BMP: no picture file keeps alpha here.");
     for (const char* keeps : {"a.png", "a.bmp", "a.jpeg", "jpg"}) EXPECT_EQ(PayloadSaveRefusal(keeps, rgb), "") << keeps;
 }
 

@@ -87,6 +87,8 @@ TEST_F(HiddenCommands, RefusalsWriteNothing) {
         {{"hide", small, Path("one.bin"), Path("out.Gif")}, 1, "A hidden payload does not survive saving as GIF; save as PNG or BMP."},
         {{"hide", small, Path("one.bin"), Path("out.PNG"), "--layout", "0,a,rows,msb"}, 1,
          "A hidden payload in the alpha channel does not survive saving as PNG; save as BMP."},
+        {{"hide", small, Path("one.bin"), Path("out.bmp"), "--layout", "0,rgba,rows,msb"}, 1,
+         "A hidden payload in the alpha channel does not survive saving as BMP: no picture file keeps alpha here."},
         {{"hide", small, Path("missing.bin"), Path("out.bmp")}, 1, "Cannot open file " + Path("missing.bin") + "."},
         {{"reveal", small, Path("out.bmp")}, 1, "No hidden payload in 0,rgb,rows,msb."},
         {{"hide", small, Path("one.bin"), Path("out.bmp"), "--layout", "0,rgb,rows"}, 2, ""},
