@@ -9,6 +9,8 @@
 #include "app/FileNameText.h"
 #include "app/Form1.h"
 #include "formats/files/PictureFiles.h"
+#include "inspector/HiddenDataPanel.h"
+#include "platform/Errors.h"
 
 namespace nox {
 
@@ -60,6 +62,8 @@ void TForm1::SaveButtonClick() { SavePictureAs(ImageR->Bitmap()); }
 void TForm1::SavePictureAs(TBitmap32& picture) {
     const std::optional<std::string> chosen = desktop_.Dialogs.SaveFile("", SaveDialog1.Filter);
     if (!chosen) return;
+    // A payload that the hidden-data panel wrote into the Right pane must survive the format.
+    if (const std::string refusal = HiddenPayloadSaveRefusal(*ImageR, *chosen); !refusal.empty()) throw Exception(refusal);
     // The format comes from the name alone, whichever filter was picked in the dialog.
     const TSaveName name = CorrectSaveName(*chosen);
     if (name.Corrected) ShowMessage(desktop_, kUnrecognizedExtensionNote);

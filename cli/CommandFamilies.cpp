@@ -6,8 +6,9 @@
 namespace nox::cli {
 
 std::span<const TCommandFamily> CommandFamilies() {
-    static const std::array<TCommandFamily, 2> families{{
+    static const std::array<TCommandFamily, 3> families{{
         {kInspectUsage, RunInspectCommand},
+        {kHiddenUsage, RunHiddenCommand},
         {kAnalyseUsage, RunAnalyseCommand},
     }};
     return families;

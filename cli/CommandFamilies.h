@@ -26,6 +26,9 @@ bool RunInspectCommand(const std::vector<std::string>& args, std::ostream& out, 
 // Detection of LSB hiding (AnalyseCommands.cpp): analyse.
 extern const char* const kAnalyseUsage;
 bool RunAnalyseCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// The hidden-bytes family (extract, scan, hide, reveal), in HiddenCommands.cpp.
+extern const char* const kHiddenUsage;
+bool RunHiddenCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // Every family, in the order the usage lists them.
 std::span<const TCommandFamily> CommandFamilies();

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config           # tool chain
   qt6-base-dev libgl-dev                     # the window
   libjpeg62-turbo-dev                        # JPEG coding
+  zlib1g-dev                                 # CRC-32 of hidden payloads
   libgtest-dev libgmock-dev                  # tests
   xvfb xauth xclip                           # the window without a desktop, its clipboard (end-to-end runs)
   "$@"

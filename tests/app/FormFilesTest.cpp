@@ -1,12 +1,14 @@
 // Opening and saving through the window: the Open buttons with their dialog, names and panes for
 // every kind of name, a failed read, the Save button with the name correction and its note, the
 // formats chosen by name alone, an empty Right pane, the track bar's quality, a failed write, and
-// hiding and revealing through a saved file.
+// hiding and revealing through a saved file, and the refusal of a format that would destroy a
+// payload hidden in the Right pane.
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
 
@@ -17,6 +19,7 @@
 #include <jpeglib.h>
 
 #include "image/Combine.h"
+#include "inspector/HiddenDataPanel.h"
 #include "platform/Errors.h"
 #include "tests/app/ProgramTestSupport.h"
 
@@ -289,6 +292,29 @@ TEST_F(FormFilesTest, AFailedSaveIsReportedAndKeepsTheFileAndThePane) {
     EXPECT_EQ(desktop.Calls, (std::vector<std::string>{kSaveDialog, kHourGlass, kDefault, "ShowError(Noxsteg|Cannot create file " + missingFolder + ".)"}));
     EXPECT_EQ(Pixels(form->ImageR->Bitmap()), before);
     EXPECT_EQ(desktop.CurrentCursor, TCursor::crDefault);
+}
+
+TEST_F(FormFilesTest, SaveRefusesAFormatThatWouldDestroyAPayloadHiddenInTheRightPane) {
+    test::FillPattern(form->ImageL->Bitmap(), 40, 20);
+    THiddenDataPanel panel(*form->ImageL, *form->ImageR);
+    panel.Message->setPlainText("secret");
+    panel.HideIntoRight();
+    const std::vector<TColor32> hidden = Pixels(form->ImageR->Bitmap());
+    const std::pair<const char*, const char*> cases[] = {
+        {"out.jpg", "A hidden payload does not survive saving as JPEG; save as PNG or BMP."},
+        {"out.GIF", "A hidden payload does not survive saving as GIF; save as PNG or BMP."},
+    };
+    for (const auto& [name, message] : cases) {
+        desktop.Calls.clear();
+        desktop.DialogAnswers = {Path(name)};
+        form->SaveButton->click();
+        EXPECT_EQ(desktop.Calls, (std::vector<std::string>{kSaveDialog, std::string("ShowError(Noxsteg|") + message + ")"}));
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(Path(name))));
+    }
+    desktop.DialogAnswers = {Path("out.bmp")};
+    form->SaveButton->click();
+    EXPECT_EQ(Pixels(form->ImageR->Bitmap()), hidden);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path("out.bmp"))));
 }
 
 TEST_F(FormFilesTest, APictureHiddenWithSetLSBsAndSavedAsBmpIsRevealedFromTheFile) {
