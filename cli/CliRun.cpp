@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "cli/CliCommand.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "image/Combine.h"
 #include "platform/Errors.h"
 

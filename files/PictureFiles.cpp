@@ -1,6 +1,6 @@
 // Picture files by name: one switch on the format for reading and one for writing, each branch
 // handing the work to that format's picture class.
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 
 #include <algorithm>
 #include <cctype>
