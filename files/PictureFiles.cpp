@@ -1,5 +1,5 @@
-// Picture files by name: one switch on the format for reading and one for writing, each branch
-// handing the work to that format's picture class.
+// Picture files by name: every format is read and written the same way, by the picture class that
+// the picture registry holds for the name's extension.
 #include "files/PictureFiles.h"
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include "formats/gif/GifWriter.h"
 #include "formats/jpeg/JpegImage.h"
 #include "formats/jpeg/JpegSettings.h"
+#include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/Picture.h"
 
@@ -38,10 +39,32 @@ bool EndsWithNoCase(std::string_view name, std::string_view ending) {
 
 }  // namespace
 
+namespace {
+
+// Each format: the ending of the names that select it and its extension in the picture registry.
+struct TFormatName {
+    TPictureFormat Format;
+    std::string_view Ending;
+    const char* Extension;
+};
+constexpr TFormatName kFormatNames[] = {
+    {TPictureFormat::pfJPEG, ".JPG", "jpg"},
+    {TPictureFormat::pfGIF, ".GIF", "gif"},
+    {TPictureFormat::pfBMP, ".BMP", "bmp"},
+};
+
+// The registry's picture class for a format; none for pfNone or a format without a class.
+const TPicture::TFileFormat* RegisteredFormat(TPictureFormat format) {
+    for (const TFormatName& name : kFormatNames)
+        if (name.Format == format) return TPicture::FindFormat(name.Extension);
+    return nullptr;
+}
+
+}  // namespace
+
 TPictureFormat FormatOfName(std::string_view name) {
-    if (EndsWithNoCase(name, ".JPG")) return TPictureFormat::pfJPEG;
-    if (EndsWithNoCase(name, ".GIF")) return TPictureFormat::pfGIF;
-    if (EndsWithNoCase(name, ".BMP")) return TPictureFormat::pfBMP;
+    for (const TFormatName& format : kFormatNames)
+        if (EndsWithNoCase(name, format.Ending)) return format.Format;
     return TPictureFormat::pfNone;
 }
 
@@ -69,69 +92,30 @@ void SetDisplayDepth(int bitsPerPixelTimesPlanes) {
 
 bool ReadPictureFile(const std::string& path, TBitmap32& pane) {
     RegisterPictureFormats();
-    switch (FormatOfName(path)) {
-        case TPictureFormat::pfBMP: {
-            // Through the picture container, which picks the BMP reader by the extension.
-            TPicture picture;
-            picture.LoadFromFile(path);
-            pane.Assign(&picture);
-            return true;
-        }
-        case TPictureFormat::pfJPEG: {
-            // Only the header is read here; the pane's Assign draws the picture, which decodes it.
-            TJPEGImage jpeg;
-            jpeg.LoadFromFile(path);
-            pane.Assign(&jpeg);
-            return true;
-        }
-        case TPictureFormat::pfGIF: {
-            // The pane takes the logical screen's size and the GIF paints its first frame into it.
-            TGIFImage gif;
-            gif.LoadFromFile(path);
-            pane.Assign(&gif);
-            return true;
-        }
-        case TPictureFormat::pfNone:
-            break;
-    }
-    return false;
+    if (FormatOfName(path) == TPictureFormat::pfNone) return false;
+    // The container makes the class registered for the extension and lets it read the file (a
+    // JPEG reads only its header; the pane's Assign draws the picture, which decodes it; a GIF
+    // gives the logical screen's size and paints its first frame into it).
+    TPicture picture;
+    picture.LoadFromFile(path);
+    pane.Assign(&picture);
+    return true;
 }
 
 void WritePictureFile(const std::string& path, TBitmap32& pane, TPictureFormat format, int quality) {
     RegisterPictureFormats();
-    switch (format) {
-        case TPictureFormat::pfBMP: {
-            // The container holds the pane as a 32-bit device bitmap and writes it as BMP through
-            // the replace-when-complete writer.
-            TPicture picture;
-            pane.AssignTo(picture);
-            picture.SaveToFile(path);
-            return;
-        }
-        case TPictureFormat::pfJPEG: {
-            // The pane becomes a 32-bit device bitmap that the JPEG picture takes over (without a
-            // second copy of its pixels) and encodes as it writes the file.
-            auto bitmap = std::make_unique<TBitmap>();
-            pane.AssignTo(*bitmap);
-            TJPEGImage jpeg;
-            jpeg.SetCompressionQuality(static_cast<uint8_t>(std::clamp(quality, 0, 100)));
-            jpeg.TakeOverBitmap(std::move(bitmap));
-            jpeg.SaveToFile(path);
-            return;
-        }
-        case TPictureFormat::pfGIF: {
-            // The container holds the pane as a 32-bit device bitmap; the GIF picture takes it as
-            // one frame reduced to the 216-colour palette and writes itself to the file.
-            TPicture picture;
-            pane.AssignTo(picture);
-            TGIFImage gif;
-            gif.Assign(&picture.Bitmap());
-            gif.SaveToFile(path);
-            return;
-        }
-        case TPictureFormat::pfNone:
-            UnknownExtension(path);
-    }
+    const TPicture::TFileFormat* registered = RegisteredFormat(format);
+    if (registered == nullptr) UnknownExtension(path);
+    // The pane becomes a 32-bit device bitmap that the format's picture takes over (BMP and JPEG
+    // without a second copy of its pixels; GIF as one frame reduced to the 216-colour palette)
+    // and writes through the replace-when-complete writer.
+    std::unique_ptr<TGraphic> graphic = registered->Create();
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic.get()))
+        jpeg->SetCompressionQuality(static_cast<uint8_t>(std::clamp(quality, 0, 100)));
+    auto bitmap = std::make_unique<TBitmap>();
+    pane.AssignTo(*bitmap);
+    graphic->TakeOverBitmap(std::move(bitmap));
+    graphic->SaveToFile(path);
 }
 
 }  // namespace nox
