@@ -318,22 +318,21 @@ void TForm1::ZoomOutButtonClick() {
     if (!ZoomOutButton->isEnabled()) ForEachPane([](TImage32& pane) { pane.SetBitmapAlign(baTopLeft); });
 }
 
-// Each pane moves by half its own bitmap's size (an integer, added in floating point).
-void TForm1::UpButtonClick() {
-    ForEachPane([](TImage32& pane) { pane.SetBitmapOffsetY(pane.BitmapOffsetY() + static_cast<float>(pane.Bitmap().Height() / 2)); });
+// Each pane moves by half its own bitmap's size (an integer, added in floating point): `x` and `y`
+// say which way along each axis (-1, 0 or 1), Up and Left moving the picture down and right.
+void TForm1::Pan(int x, int y) {
+    ForEachPane([x, y](TImage32& pane) {
+        const auto halfWidth = static_cast<float>(pane.Bitmap().Width() / 2);
+        const auto halfHeight = static_cast<float>(pane.Bitmap().Height() / 2);
+        if (x != 0) pane.SetBitmapOffsetX(pane.BitmapOffsetX() + static_cast<float>(x) * halfWidth);
+        if (y != 0) pane.SetBitmapOffsetY(pane.BitmapOffsetY() + static_cast<float>(y) * halfHeight);
+    });
 }
 
-void TForm1::DownButtonClick() {
-    ForEachPane([](TImage32& pane) { pane.SetBitmapOffsetY(pane.BitmapOffsetY() - static_cast<float>(pane.Bitmap().Height() / 2)); });
-}
-
-void TForm1::LeftButtonClick() {
-    ForEachPane([](TImage32& pane) { pane.SetBitmapOffsetX(pane.BitmapOffsetX() + static_cast<float>(pane.Bitmap().Width() / 2)); });
-}
-
-void TForm1::RightButtonClick() {
-    ForEachPane([](TImage32& pane) { pane.SetBitmapOffsetX(pane.BitmapOffsetX() - static_cast<float>(pane.Bitmap().Width() / 2)); });
-}
+void TForm1::UpButtonClick() { Pan(0, 1); }
+void TForm1::DownButtonClick() { Pan(0, -1); }
+void TForm1::LeftButtonClick() { Pan(1, 0); }
+void TForm1::RightButtonClick() { Pan(-1, 0); }
 
 void TForm1::JPEGQualityTBChange() {
     lQuality->setText(QString::number(JPEGQualityTB->value()));
@@ -390,29 +389,15 @@ void TForm1::ExitButtonClick() { close(); }
 // ---- combining ------------------------------------------------------------------------------------------------
 
 // Each operation replaces the Right picture; its pixel writes notify nobody, so the pane is told.
-void TForm1::SubtractButtonClick() {
-    Subtract(ImageL->Bitmap(), ImageM->Bitmap(), ImageR->Bitmap());
+void TForm1::CombineIntoRight(void (*operation)(TBitmap32& left, TBitmap32& middle, TBitmap32& right)) {
+    operation(ImageL->Bitmap(), ImageM->Bitmap(), ImageR->Bitmap());
     ImageR->Changed();
 }
 
-void TForm1::AddButtonClick() {
-    Add(ImageL->Bitmap(), ImageM->Bitmap(), ImageR->Bitmap());
-    ImageR->Changed();
-}
-
-void TForm1::AddBitButtonClick() {
-    AddBit(ImageL->Bitmap(), ImageM->Bitmap(), ImageR->Bitmap());
-    ImageR->Changed();
-}
-
-void TForm1::SetLSBsButtonClick() {
-    SetLSBs(ImageL->Bitmap(), ImageM->Bitmap(), ImageR->Bitmap());
-    ImageR->Changed();
-}
-
-void TForm1::ShowLSBsButtonClick() {
-    ShowLSBs(ImageL->Bitmap(), ImageM->Bitmap(), ImageR->Bitmap());
-    ImageR->Changed();
-}
+void TForm1::SubtractButtonClick() { CombineIntoRight(&Subtract); }
+void TForm1::AddButtonClick() { CombineIntoRight(&Add); }
+void TForm1::AddBitButtonClick() { CombineIntoRight(&AddBit); }
+void TForm1::SetLSBsButtonClick() { CombineIntoRight(&SetLSBs); }
+void TForm1::ShowLSBsButtonClick() { CombineIntoRight(&ShowLSBs); }
 
 }  // namespace nox

@@ -155,6 +155,10 @@ private:
     void Connect(Sender* sender, Signal signal, void (TForm1::*handler)());
     // Blacken and Whiten: fill the pop-up pane, repaint it, drop its file names.
     void FillPopupPane(void (*fill)(TBitmap32&));
+    // The five combining buttons: `operation` of the Left and Middle pictures into the Right one.
+    void CombineIntoRight(void (*operation)(TBitmap32& left, TBitmap32& middle, TBitmap32& right));
+    // The four pan buttons: every pane's offset moves by half its picture along x and y (-1, 0, 1).
+    void Pan(int x, int y);
 
     TDesktop& desktop_;
     TExceptionHandler previousHandler_;

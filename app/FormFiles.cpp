@@ -1,6 +1,6 @@
 // The window's file handling: the two "Open" buttons, the "Save" button, and LoadPicture and
 // SavePicture behind them, which pick the picture format from the file name alone and hand the
-// work to the format's reader or writer (formats/files/).
+// work to the format's reader or writer (files/).
 #include <sys/stat.h>
 
 #include <QLabel>
@@ -8,7 +8,7 @@
 
 #include "app/FileNameText.h"
 #include "app/Form1.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "inspector/HiddenDataPanel.h"
 #include "platform/Errors.h"
 

@@ -4,7 +4,7 @@
 #include <QScreen>
 
 #include "app/Form1.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "platform/qt/QtDesktop.h"
 
 int main(int argc, char* argv[]) {

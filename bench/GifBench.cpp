@@ -10,7 +10,7 @@
 #if NOXSTEG_BENCH_HAVE_GIF && NOXSTEG_BENCH_HAVE_IMAGE && NOXSTEG_BENCH_HAVE_FILES
 #include <cstring>
 
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "formats/gif/ColorReduction.h"
 #include "formats/gif/GifImage.h"
 #include "image/Bitmap32.h"

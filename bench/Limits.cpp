@@ -73,12 +73,13 @@ void Memcpy(benchmark::State& state) {
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(Bytes));
 }
 
-// Reads every line of the 700 source rows that a 1000 x 700 pane showing the 4000 x 3000 picture
-// stretched samples. Each 64-byte line holds four of the sampled pixels, so a repaint cannot read
-// less than this (11.2 MB, against the 2.8 MB of the back buffer).
+// Reads every line of the source rows that a stretch of the 4000 x 3000 picture to kRows rows
+// samples (a 1000 x 700 pane: 700; DrawTo to 1920 x 1080: 1080). Each 64-byte line holds at least
+// one sampled pixel, so the stretch cannot read less than this (a 1000 x 700 pane: 11.2 MB,
+// against the 2.8 MB of the back buffer).
+template <size_t kRows>
 void ReadSampledRows(benchmark::State& state) {
     const auto& picture = Pixels32(Kind::Photo);
-    constexpr size_t kRows = 700;
     // Each row is copied into one 16 KB row that stays in the first-level cache: the library's
     // copy is the fastest plain read of a row there is (a plain loop at -O2 is not vectorised).
     std::vector<uint32_t> scratch(kWidth);
@@ -187,7 +188,8 @@ void IndexToColour(benchmark::State& state) {
     Register("limit/copy_1920x1080", Memcpy<size_t{1920} * 1080 * 4>);
     Register("limit/copy_1000x700", Memcpy<size_t{1000} * 700 * 4>);
     Register("limit/copy_1000x700_after_idle", Memcpy<size_t{1000} * 700 * 4, true>);
-    Register("limit/read_sampled_rows_1000x700", ReadSampledRows);
+    Register("limit/read_sampled_rows_1000x700", ReadSampledRows<700>);
+    Register("limit/read_sampled_rows_1920x1080", ReadSampledRows<1080>);
     Register("limit/fwrite_bmp32", FwriteBmp32);
     Register("limit/fwrite_sync_rename_bmp32", FwriteSyncRenameBmp32);
     Register("limit/fread_copy_bmp24", [](benchmark::State& s) { FreadCopy(s, 24); });

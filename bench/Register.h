@@ -20,9 +20,8 @@ inline void Register(const std::string& name, std::function<void(benchmark::Stat
 }
 
 // A pause before each iteration, outside the timing. A pane is repainted one picture at a time and
-// far apart: by then the helper thread that shares a large stretch has gone to sleep and must be
-// woken, and the caches hold other work. Iterations back to back (the way every other benchmark
-// runs) find the helper still awake from the last one.
+// far apart: by then the caches hold other work, which iterations back to back (the way every
+// other benchmark runs) do not show.
 inline void PauseIdle(benchmark::State& state) {
     state.PauseTiming();
     std::this_thread::sleep_for(std::chrono::microseconds(500));

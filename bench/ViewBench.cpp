@@ -1,9 +1,9 @@
 // The pane: a whole back-buffer repaint of a 1000 x 700 pane showing a 4000 x 3000 picture
-// stretched (background, then the picture drawn scaled), against copying the back buffer once;
-// and the same repaint through the widget's paint event, which also puts the pixels into the
-// window's backing store (the offscreen platform's stands in for the screen); and the paint event
-// of a pane merely uncovered, which only copies. The repaint and the paint event also after
-// an idle pause, as a window repaints: see PauseIdle.
+// stretched (background, then the picture drawn scaled), against reading the source rows it
+// samples once; and the same repaint through the widget's paint event, which then copies the back
+// buffer into the window's backing store (the offscreen platform's stands in for the screen); and
+// the paint event of a pane merely uncovered, which only copies. The repaint and the paint event
+// also after an idle pause, as a window repaints: see PauseIdle.
 #include <cstdlib>
 #include <cstring>
 
@@ -69,8 +69,6 @@ void Repaint(benchmark::State& state, TPaint how, bool idle = false) {
     const uint64_t bufferPaints = pane.BufferPaintCount() - paintsBefore;
     if (how == TPaint::Widget && bufferPaints < static_cast<uint64_t>(state.iterations()))
         state.SkipWithError("the paint event did not repaint the back buffer");
-    if (how == TPaint::Widget && pane.LastMirroredRect() != Rect(0, 0, 1000, 700))
-        state.SkipWithError("the repaint did not draw the picture straight into the window");
     if (how == TPaint::Uncovered && bufferPaints != 0) state.SkipWithError("an uncovered pane repainted its back buffer");
 }
 

@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "image/Bitmap32.h"
 
 namespace nox::cli {

@@ -12,10 +12,6 @@
 #include "image/Combine.h"
 #include "platform/Errors.h"
 
-#ifndef NOXSTEG_VERSION
-#define NOXSTEG_VERSION "0"
-#endif
-
 namespace nox::cli {
 
 namespace {

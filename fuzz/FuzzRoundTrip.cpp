@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <string>
 
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "fuzz/FuzzCommon.h"
 #include "image/Bitmap32.h"
 #include "image/Combine.h"

@@ -14,11 +14,11 @@ root=$PWD
 build=$root/build-fuzz
 
 configure() {
-  local san="-DFUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION -fsanitize=address,undefined,fuzzer-no-link -fsanitize-coverage-ignorelist=$root/fuzz/coverage-ignore.txt -fsanitize-ignorelist=$root/fuzz/ubsan-ignore.txt -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g"
+  local san="-fsanitize=address,undefined,fuzzer-no-link -fsanitize-coverage-ignorelist=$root/fuzz/coverage-ignore.txt -fsanitize-ignorelist=$root/fuzz/ubsan-ignore.txt -fno-sanitize-recover=undefined -fno-omit-frame-pointer -g"
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_FLAGS="$san" -DCMAKE_CXX_FLAGS="$san" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
-    -DNOXSTEG_BUILD_FUZZ=ON -DNOXSTEG_BUILD_TESTS=OFF -DNOXSTEG_BUILD_GUI=OFF >/dev/null
+    -DNOXSTEG_BUILD_FUZZ=ON -DNOXSTEG_BUILD_TESTS=OFF -DNOXSTEG_BUILD_GUI=OFF -DNOXSTEG_MAX_ALLOCATION=1048576 >/dev/null
 }
 
 usage() {

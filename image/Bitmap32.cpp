@@ -1,7 +1,6 @@
 // The pixel buffer: its memory, size changes with their notifications, fills, conversions from and
 // to the platform's pictures, the stored form, and the scaled draw.
 #include "image/Bitmap32.h"
-#include "image/PixelMirror.h"
 
 #include <algorithm>
 #include <bit>
@@ -243,13 +242,12 @@ void TBitmap32::CopyToDevice(TCanvas& canvas, int32_t x, int32_t y) const {
     }
 }
 
-void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, TPixelMirror* mirror) const {
-    if (mirror) mirror->Mirrored = TRect{};
+void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect) const {
     if (IsEmpty() || dst.IsEmpty()) return;
     dst.Changing();
     try {
         StretchTransfer(dst, dstRect, *this, Rect(0, 0, width_, height_), stretchFilter_, drawMode_, masterAlpha_,
-                        nullptr, mirror);
+                        nullptr);
     } catch (...) {
         dst.Changed();
         throw;

@@ -18,7 +18,6 @@ class TBitmap;
 class TCanvas;
 class TGraphic;
 class TStream;
-struct TPixelMirror;
 
 enum TDrawMode : uint8_t { dmOpaque = 0, dmBlend = 1, dmCustom = 2 };
 enum TStretchFilter : uint8_t { sfNearest = 0, sfLinear = 1, sfSpline = 2 };
@@ -91,8 +90,7 @@ public:
 
     // Draws the whole buffer scaled into `dstRect` of `dst` (nearest neighbour with the default
     // settings). Nothing when either buffer is empty; otherwise Changing and Changed on `dst`.
-    // With a mirror, see StretchTransfer.
-    void DrawTo(TBitmap32& dst, const TRect& dstRect, TPixelMirror* mirror = nullptr) const;
+    void DrawTo(TBitmap32& dst, const TRect& dstRect) const;
 
     // ---- stored form: int32 width, int32 height (little-endian), then the pixel bytes ---------
     bool HasData() const { return !IsEmpty(); }
@@ -139,10 +137,8 @@ private:
 // or a non-empty source rectangle outside `src` ("Source rectangle is invalid"). With dmBlend the
 // source is blended over the destination by its alpha times MasterAlpha; with dmCustom `combine`
 // (when set) combines each pair. The filter is accepted for every value; all draw nearest.
-// An opaque draw also writes the pixels it puts into the mirror's Area to the mirror, and says
-// which in its Mirrored (empty for any other draw, or when it fails).
 void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src, const TRect& srcRect,
                      TStretchFilter filter = sfNearest, TDrawMode mode = dmOpaque, uint32_t masterAlpha = 255,
-                     const TPixelCombineEvent& combine = nullptr, TPixelMirror* mirror = nullptr);
+                     const TPixelCombineEvent& combine = nullptr);
 
 }  // namespace nox

@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "image/Bitmap32.h"
-#include "image/PixelMirror.h"
-#include "image/RowBands.h"
 #include "image/RowSampler.h"
 #include "platform/Errors.h"
 
@@ -54,10 +52,6 @@ void PutRow(TColor32* dst, int64_t count, Sample sample, TDrawMode mode, uint32_
     }
 }
 
-// Stretches that move this much memory or more are shared with a second thread: 50 to 75
-// microseconds of one core's work, more than waking a sleeping thread takes. Less would mostly end
-// before the helper starts.
-constexpr uint64_t kShareBytes = uint64_t{4} << 20;
 // Destination areas from this size on are written past the cache when every row is sampled anew.
 constexpr uint64_t kStreamBytes = uint64_t{1} << 20;
 
@@ -65,8 +59,7 @@ constexpr uint64_t kStreamBytes = uint64_t{1} << 20;
 
 void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src, const TRect& srcRect,
                      TStretchFilter /*filter: every filter samples the nearest pixel*/, TDrawMode mode,
-                     uint32_t masterAlpha, const TPixelCombineEvent& combine, TPixelMirror* mirror) {
-    if (mirror) mirror->Mirrored = TRect{};
+                     uint32_t masterAlpha, const TPixelCombineEvent& combine) {
     if (dst.IsEmpty()) throw ETransformError(msg::kDstNilOrEmpty);
     if (src.IsEmpty()) throw ETransformError(msg::kSrcNilOrEmpty);
     if (srcRect.IsEmpty()) return;
@@ -90,34 +83,18 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
     const int64_t dw = int64_t{dstRect.Right} - dstRect.Left, dh = int64_t{dstRect.Bottom} - dstRect.Top;
     const int64_t count = int64_t{clip.Right} - clip.Left;
 
-    // The destination pixels that go to the mirror too: only an opaque draw puts the same pixels
-    // in both places. Within a row they are pixels mirrorFirst .. mirrorLast - 1 from clip.Left.
-    TRect both;
-    if (mirror && mode == dmOpaque) both = Intersect(clip, mirror->Area);
-    if (both.IsEmpty()) both = TRect{};
-    const int64_t mirrorFirst = int64_t{both.Left} - clip.Left, mirrorLast = int64_t{both.Right} - clip.Left;
-    const auto mirrorRow = [&](int32_t y) {
-        return y >= both.Top && y < both.Bottom ? mirror->At(both.Left, y) : nullptr;
-    };
-    const auto copyToMirror = [&](int32_t y, const TColor32* row) {
-        if (TColor32* to = mirrorRow(y))
-            std::memcpy(to, row + mirrorFirst, static_cast<size_t>(mirrorLast - mirrorFirst) * sizeof(TColor32));
-    };
-
     if (sw == dw && sh == dh) {
         for (int32_t y = clip.Top; y < clip.Bottom; ++y) {
             const TColor32* from =
                 srcRow(srcRect.Top + (int64_t{y} - dstRect.Top)) + srcRect.Left + (int64_t{clip.Left} - dstRect.Left);
             if (mode == dmOpaque) {
                 std::memcpy(dst.RowAddress(y) + clip.Left, from, static_cast<size_t>(count) * sizeof(TColor32));
-                copyToMirror(y, from);
             } else {
                 PutRow(
                     dst.RowAddress(y) + clip.Left, count, [from](int64_t i) { return from[i]; }, mode, masterAlpha,
                     combine);
             }
         }
-        if (mirror) mirror->Mirrored = both;
         return;
     }
 
@@ -149,68 +126,32 @@ void StretchTransfer(TBitmap32& dst, const TRect& dstRect, const TBitmap32& src,
         return;
     }
 
-    // A stretch that moves much memory is shared by two threads: one core alone keeps too few
-    // reads of memory in flight. What it moves is the destination plus, for every destination
-    // row, the source lines its columns fall in: a 64-byte line per column at most, and no more
-    // than the columns between the first and the last. A small pane showing a large picture
-    // reads megabytes for a few hundred kilobytes it writes.
-    const uint64_t destinationBytes = static_cast<uint64_t>(count) * static_cast<uint64_t>(rows) * sizeof(TColor32);
-    const uint64_t spanBytes = (uint64_t{columns.back()} - columns.front() + 1) * sizeof(TColor32);
-    const uint64_t sourceBytes = std::min<uint64_t>(static_cast<uint64_t>(count) * 64, spanBytes) *
-                                 static_cast<uint64_t>(std::min(rows, sh));
     // A reduced picture writes every destination row from a different source row, and nothing
     // reads the destination while it is drawn: its rows are written past the cache when they are
     // many, which spares reading each destination line into the cache before it is overwritten
     // (a third of the memory traffic). An enlarged picture copies rows from the row above, which
     // must stay in the cache.
+    const uint64_t destinationBytes = static_cast<uint64_t>(count) * static_cast<uint64_t>(rows) * sizeof(TColor32);
     TRowSampling sampling;
     sampling.Columns = columns.data();
     sampling.Count = count;
-    sampling.SourceEnd = srcBits + src.PixelCount();
-    sampling.Stream = stepY >= 65536 && CanStreamRows() && destinationBytes >= kStreamBytes;
-    // One row, its mirrored pixels sampled into both places at once.
-    const auto sampleRow = [&](int32_t y, TColor32* to, const TColor32* from, const TColor32* next) {
-        TColor32* const mirrored = mirrorRow(y);
-        if (!mirrored) {
-            SampleRow(to, nullptr, from, next, sampling);
-            return;
+    sampling.Stream = stepY >= 65536 && destinationBytes >= kStreamBytes;
+    int64_t accY = startY;
+    int64_t previousRow = -1;
+    for (int32_t y = clip.Top; y < clip.Bottom; ++y, accY += stepY) {
+        const int64_t row = accY >> 16;
+        TColor32* to = dst.RowAddress(y) + clip.Left;
+        if (row == previousRow) {
+            // Enlarged: this row samples the same source row as the one above.
+            std::memcpy(to, dst.RowAddress(y - 1) + clip.Left, static_cast<size_t>(count) * sizeof(TColor32));
+            continue;
         }
-        const auto part = [&](int64_t first, int64_t last, TColor32* mirrorTo) {
-            if (first == last) return;
-            TRowSampling piece = sampling;
-            piece.Columns = columns.data() + first;
-            piece.Count = last - first;
-            SampleRow(to + first, mirrorTo, from, next, piece);
-        };
-        part(0, mirrorFirst, nullptr);
-        part(mirrorFirst, mirrorLast, mirrored);
-        part(mirrorLast, count, nullptr);
-    };
-    // Destination rows first .. last - 1, counted from the clip's top; each band samples its first
-    // row anew. A row's accumulator is the start plus one step per row above it, exactly what
-    // walking every row before it would give.
-    const auto sampleBand = [&](int64_t first, int64_t last) {
-        int64_t accY = startY + first * stepY;
-        int64_t previousRow = -1;
-        for (int64_t k = first; k < last; ++k, accY += stepY) {
-            const int64_t row = accY >> 16;
-            const auto y = static_cast<int32_t>(clip.Top + k);
-            TColor32* to = dst.RowAddress(y) + clip.Left;
-            if (row == previousRow) {
-                // Enlarged: this row samples the same source row as the one above.
-                std::memcpy(to, dst.RowAddress(y - 1) + clip.Left, static_cast<size_t>(count) * sizeof(TColor32));
-                copyToMirror(y, to);
-                continue;
-            }
-            previousRow = row;
-            const TColor32* from = srcRow(srcRect.Top + row) + srcRect.Left;
-            const TColor32* next = srcRow(srcRect.Top + std::min((accY + stepY) >> 16, sh - 1)) + srcRect.Left;
-            sampleRow(y, to, from, next);
-        }
-        if (sampling.Stream) FinishStreamedRows();
-    };
-    ForRowBands(rows, destinationBytes + sourceBytes >= kShareBytes, sampleBand);
-    if (mirror) mirror->Mirrored = both;
+        previousRow = row;
+        const TColor32* from = srcRow(srcRect.Top + row) + srcRect.Left;
+        const TColor32* next = srcRow(srcRect.Top + std::min((accY + stepY) >> 16, sh - 1)) + srcRect.Left;
+        SampleRow(to, from, next, sampling);
+    }
+    if (sampling.Stream) FinishStreamedRows();
 }
 
 }  // namespace nox

@@ -52,6 +52,18 @@ private:
     TNotifyEvent onChange_;
 };
 
+// Holds an object's lock for one scope.
+class TLockGuard {
+public:
+    explicit TLockGuard(const TThreadPersistent& object) : object_(object) { object_.Lock(); }
+    ~TLockGuard() { object_.Unlock(); }
+    TLockGuard(const TLockGuard&) = delete;
+    TLockGuard& operator=(const TLockGuard&) = delete;
+
+private:
+    const TThreadPersistent& object_;
+};
+
 class TCustomMap : public TThreadPersistent {
 public:
     const char* ClassName() const override { return "TCustomMap"; }

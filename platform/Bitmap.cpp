@@ -6,13 +6,10 @@
 #include <cstring>
 #include <new>
 
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
-
 #include "platform/Canvas.h"
 #include "platform/Errors.h"
 #include "platform/Stream.h"
+#include "platform/VectorCode.h"
 
 namespace nox {
 
@@ -74,7 +71,7 @@ void Bgr24To32Scalar(const uint8_t* row, uint32_t* out, int32_t from, int32_t wi
         out[x] = row[3 * x] | (uint32_t{row[3 * x + 1]} << 8) | (uint32_t{row[3 * x + 2]} << 16);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if NOX_SSE2
 // Four pixels per byte shuffle: about eight times the plain loop, which is what keeps reading a
 // 24-bit picture near the speed of the file read. Each step loads 16 bytes and uses 12, so it
 // stops while at least two pixels (6 bytes) remain; those go through the plain loop.
@@ -91,9 +88,8 @@ __attribute__((target("ssse3"))) void Bgr24To32Ssse3(const uint8_t* row, uint32_
 
 // Blue-green-red bytes to 32-bit pixels with a fourth byte of 0.
 void Bgr24To32(const uint8_t* row, uint32_t* out, int32_t width) {
-#if defined(__x86_64__) || defined(__i386__)
-    static const bool ssse3 = __builtin_cpu_supports("ssse3");
-    if (ssse3) {
+#if NOX_SSE2
+    if (HasSsse3()) {
         Bgr24To32Ssse3(row, out, width);
         return;
     }

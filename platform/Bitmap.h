@@ -20,6 +20,8 @@ public:
     TBitmap() = default;
     TBitmap(const TBitmap& other);
     TBitmap& operator=(const TBitmap& other);
+    TBitmap(TBitmap&& other) noexcept = default;
+    TBitmap& operator=(TBitmap&& other) noexcept = default;
     const char* ClassName() const override { return "TBitmap"; }
 
     // ---- size and layout --------------------------------------------------------------------
@@ -82,6 +84,8 @@ public:
     void LoadFromStream(TStream& stream) override;
     void SaveToStream(TStream& stream) override;
     void Assign(TPersistent* source) override;
+    // Keeps the given bitmap's pixels, without a copy.
+    void TakeOverBitmap(std::unique_ptr<TBitmap> bitmap) override { *this = std::move(*bitmap); }
 
     using Reader = std::function<void(TBitmap&, TStream&)>;
     using Writer = std::function<void(TBitmap&, TStream&)>;

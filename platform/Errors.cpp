@@ -39,7 +39,7 @@ void CheckAllocationSize(unsigned long long bytes) {
         return pages > 0 && size > 0 ? static_cast<unsigned long long>(pages) * static_cast<unsigned long long>(size)
                                      : 1ULL << 32;
     }();
-    if (bytes > kMaxAllocationSize || bytes > limit) throw EOutOfMemory(msg::kOutOfMemory);
+    if (bytes > NOXSTEG_MAX_ALLOCATION || bytes > limit) throw EOutOfMemory(msg::kOutOfMemory);
 }
 
 }  // namespace nox

@@ -70,20 +70,15 @@ inline constexpr const char* kOSError = "Win32 Error.  Code: %d.\n%s";
 // last character sorts after the full stop (so "…valid" gets one, "…(.jpg)" keeps its bracket).
 std::string ErrorBoxText(std::string_view message);
 
-// The largest single allocation of pixel memory: 1 GiB, a 16384 x 16384 picture at 32 bits per
-// pixel. A file of a few bytes can declare any size; this cap keeps such a file from making the
-// program allocate and fill gigabytes before its data turn out to be missing.
-#if defined(FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION)
-// The fuzzers' builds (fuzz/run.sh) refuse from 1 MiB on (their pictures have at most 16,384
-// pixels): the search keeps finding files of a few bytes whose declared sizes slip past the
-// targets' quick look at the headers, and filling such pictures took most of its time. Sizes near
-// the real cap are the unit and regression tests' part.
-inline constexpr unsigned long long kMaxAllocationSize = 1ULL << 20;
-#else
-inline constexpr unsigned long long kMaxAllocationSize = 1ULL << 30;
-#endif
+// The largest single allocation of pixel memory is NOXSTEG_MAX_ALLOCATION bytes, a definition of
+// the build: 1 GiB (a 16384 x 16384 picture at 32 bits per pixel) for the program, and 1 MiB for
+// the fuzz targets' build (fuzz/run.sh), whose pictures have at most 16,384 pixels: the search
+// keeps finding files of a few bytes whose declared sizes slip past the targets' quick look at
+// the headers, and filling such pictures took most of its time. A file of a few bytes can declare
+// any size; the cap keeps such a file from making the program allocate and fill gigabytes before
+// its data turn out to be missing.
 
-// Throws EOutOfMemory when `bytes` is above kMaxAllocationSize or cannot be a single allocation
+// Throws EOutOfMemory when `bytes` is above that cap or cannot be a single allocation
 // on this machine. Every reader calls it with its 64-bit size before allocating pixel memory.
 void CheckAllocationSize(unsigned long long bytes);
 

@@ -1,6 +1,8 @@
 // File reading and writing shared by every graphic.
 #include "platform/Graphic.h"
 
+#include "platform/Bitmap.h"
+
 #include "platform/Stream.h"
 
 namespace nox {
@@ -13,5 +15,7 @@ void TGraphic::LoadFromFile(const std::string& path) {
 void TGraphic::SaveToFile(const std::string& path) {
     WriteFileReplacing(path, [this](TStream& out) { SaveToStream(out); });
 }
+
+void TGraphic::TakeOverBitmap(std::unique_ptr<TBitmap> bitmap) { Assign(bitmap.get()); }
 
 }  // namespace nox

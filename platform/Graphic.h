@@ -2,6 +2,7 @@
 // drawing surface, and reads and writes itself from and to streams and files.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/Persistent.h"
@@ -9,6 +10,7 @@
 
 namespace nox {
 
+class TBitmap;
 class TCanvas;
 class TStream;
 
@@ -33,6 +35,10 @@ public:
     virtual void LoadFromFile(const std::string& path);
     // Writes the file through the replace-when-complete writer.
     virtual void SaveToFile(const std::string& path);
+
+    // Takes over a device bitmap's picture as Assign does; a class that can keeps the given bitmap
+    // instead of copying its pixels (saving a 12-megapixel pane would otherwise copy 48 MB more).
+    virtual void TakeOverBitmap(std::unique_ptr<TBitmap> bitmap);
 };
 
 }  // namespace nox

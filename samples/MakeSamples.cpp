@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "platform/Errors.h"
 
 namespace {

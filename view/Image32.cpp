@@ -29,18 +29,6 @@ int64_t RoundHalfEven(double v) {
     return static_cast<int64_t>(std::nearbyint(v));
 }
 
-// Holds an object's lock for one scope.
-class TLockGuard {
-public:
-    explicit TLockGuard(const TThreadPersistent& object) : object_(const_cast<TThreadPersistent&>(object)) { object_.Lock(); }
-    ~TLockGuard() { object_.Unlock(); }
-    TLockGuard(const TLockGuard&) = delete;
-    TLockGuard& operator=(const TLockGuard&) = delete;
-
-private:
-    TThreadPersistent& object_;
-};
-
 }  // namespace
 
 TCustomImage32::TCustomImage32(QWidget* parent) : TCustomPaintBox32(parent) {
@@ -199,7 +187,6 @@ void TCustomImage32::PaintBuffer() {
         bitmapRectValid_ = true;
     }
     TBitmap32& dest = Buffer();
-    TPixelMirror* const mirror = PaintMirror();
     for (uint32_t i = 0; i < paintStages_.size(); ++i) {
         const TPaintStage& stage = paintStages_[i];
         if (!stage.RunTime) continue;
@@ -207,16 +194,12 @@ void TCustomImage32::PaintBuffer() {
             case PST_CUSTOM: DoPaintCustomStage(dest, i); break;
             case PST_CLEAR_BUFFER: DoClearBuffer(dest, i); break;
             case PST_CLEAR_BACKGND: DoClearBackground(dest, i); break;
-            case PST_DRAW_BITMAP: DoPaintBitmap(dest, i); continue;  // says itself what it mirrored
-            // Stages that paint nothing in this program: no layers, frames only at design time.
-            case PST_DRAW_LAYERS: DoPaintLayers(dest, i); continue;
-            case PST_CONTROL_FRAME: DoPaintControlFrame(dest, i); continue;
-            case PST_BITMAP_FRAME: DoPaintBitmapFrame(dest, i); continue;
-            default: continue;
+            case PST_DRAW_BITMAP: DoPaintBitmap(dest, i); break;
+            case PST_DRAW_LAYERS: DoPaintLayers(dest, i); break;
+            case PST_CONTROL_FRAME: DoPaintControlFrame(dest, i); break;
+            case PST_BITMAP_FRAME: DoPaintBitmapFrame(dest, i); break;
+            default: break;
         }
-        // This stage may have painted over what the bitmap stage put into the window as well: the
-        // window gets those pixels from the back buffer after all.
-        if (mirror) mirror->Mirrored = TRect{};
     }
     TCustomPaintBox32::PaintBuffer();
 }
@@ -242,7 +225,6 @@ void TCustomImage32::DoClearBackground(TBitmap32& dest, uint32_t) {
 }
 
 void TCustomImage32::DoPaintBitmap(TBitmap32& dest, uint32_t) {
-    if (TPixelMirror* mirror = PaintMirror()) mirror->Mirrored = TRect{};
     const TRect r = cachedBitmapRect_;
     if (bitmap_.IsEmpty() || r.IsEmpty()) return;
     TLockGuard lock(bitmap_);
@@ -254,7 +236,7 @@ void TCustomImage32::DoPaintBitmap(TBitmap32& dest, uint32_t) {
                                           static_cast<int32_t>((i + 1) * r.Right),
                                           static_cast<int32_t>((j + 1) * r.Bottom)));
     } else {
-        bitmap_.DrawTo(dest, r, PaintMirror());
+        bitmap_.DrawTo(dest, r);
     }
 }
 

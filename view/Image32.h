@@ -118,10 +118,7 @@ protected:
 
     void PaintBuffer() override;
 
-    // One handler per stage kind; each paints into the back buffer `dest`. The bitmap's pixels go
-    // into the window as well during a paint event (see PaintMirror), where no later stage that
-    // may paint follows it: the layer and frame stages paint nothing in this program, and an
-    // override that does must clear the mirror's Mirrored.
+    // One handler per stage kind; each paints into the back buffer `dest`.
     virtual void DoPaintBitmapFrame(TBitmap32& dest, uint32_t stageNum);
     virtual void DoClearBuffer(TBitmap32& dest, uint32_t stageNum);
     virtual void DoClearBackground(TBitmap32& dest, uint32_t stageNum);

@@ -3,32 +3,14 @@
 
 #include <algorithm>
 #include <exception>
-#include <optional>
 
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QPointer>
 
 #include "view/ApplicationErrors.h"
-#include "view/RasterCopy.h"
 
 namespace nox {
-namespace {
-
-// Holds a buffer's lock for one scope.
-class TLockGuard {
-public:
-    explicit TLockGuard(TThreadPersistent& object) : object_(object) { object_.Lock(); }
-    ~TLockGuard() { object_.Unlock(); }
-    TLockGuard(const TLockGuard&) = delete;
-    TLockGuard& operator=(const TLockGuard&) = delete;
-
-private:
-    TThreadPersistent& object_;
-};
-
-}  // namespace
 
 TCustomPaintBox32::TCustomPaintBox32(QWidget* parent) : QWidget(parent) {
     buffer_.BeginUpdate();
@@ -89,30 +71,19 @@ void TCustomPaintBox32::ResizeBuffer() {
 
 void TCustomPaintBox32::PaintBuffer() { bufferValid_ = true; }
 
-void TCustomPaintBox32::paintEvent(QPaintEvent* /*event*/) {
+void TCustomPaintBox32::paintEvent(QPaintEvent* event) {
     ++screenPaintCount_;
-    QPainter painter(this);
-    const std::optional<TRasterTarget> target = FindRasterTarget(painter, width(), height());
-    TPixelMirror mirror;
-    if (target) mirror = MirrorOf(*target);
-    bool repainted = false;
     try {
         ResizeBuffer();
         if (!bufferValid_) {
             ++bufferPaintCount_;
-            repainted = true;
-            paintMirror_ = target ? &mirror : nullptr;
             PaintBuffer();
-            paintMirror_ = nullptr;
         }
     } catch (...) {
-        paintMirror_ = nullptr;
-        // The copy below covers whatever the failed repaint wrote into the window.
-        mirror.Mirrored = TRect{};
         ReportLater(std::current_exception());
     }
-    lastMirrored_ = mirror.Mirrored;
 
+    QPainter painter(this);
     const bool covers = !buffer_.IsEmpty() && buffer_.Width() >= width() && buffer_.Height() >= height();
     if (!covers) {
         // Only after a failed allocation: show the background rather than whatever was there.
@@ -124,12 +95,7 @@ void TCustomPaintBox32::paintEvent(QPaintEvent* /*event*/) {
     // The back buffer reaches the screen over its own memory: no copy, the alpha byte ignored.
     const QImage image(reinterpret_cast<const uchar*>(buffer_.Bits()), buffer_.Width(), buffer_.Height(),
                        static_cast<qsizetype>(buffer_.Width()) * 4, QImage::Format_RGB32);
-    if (!target) {
-        painter.drawImage(QPoint(0, 0), image, QRect(0, 0, width(), height()));
-        return;
-    }
-    const TRect done = mirror.Mirrored;
-    CopyIntoRasterTarget(*target, image, QRect(done.Left, done.Top, done.Width(), done.Height()), repainted);
+    painter.drawImage(event->rect(), image, event->rect());
 }
 
 void TCustomPaintBox32::resizeEvent(QResizeEvent* event) {

@@ -9,7 +9,6 @@
 #include <QWidget>
 
 #include "image/Bitmap32.h"
-#include "image/PixelMirror.h"
 #include "platform/Types.h"
 
 namespace nox {
@@ -44,18 +43,9 @@ public:
     uint64_t BufferPaintCount() const { return bufferPaintCount_; }
     uint64_t ScreenPaintCount() const { return screenPaintCount_; }
 
-    // The back buffer's pixels that the last repaint for a paint event wrote straight into the
-    // window as well (empty when none; tests use it to tell the two ways to the screen apart).
-    TRect LastMirroredRect() const { return lastMirrored_; }
-
 protected:
     // Repaints the back buffer; the base only marks it valid.
     virtual void PaintBuffer();
-    // While the back buffer is repainted for a paint event whose pixels can be written straight
-    // into the window, the window's pixels: a repaint may draw into them as well what it draws
-    // into the back buffer, and says which pixels it did in the mirror's Mirrored. Those must
-    // then be the back buffer's final pixels there. Null at any other time.
-    TPixelMirror* PaintMirror() const { return paintMirror_; }
     void SetBufferValid(bool valid) { bufferValid_ = valid; }
 
     void paintEvent(QPaintEvent* event) override;
@@ -70,8 +60,6 @@ private:
     void ReportLater(std::exception_ptr error);
 
     TBitmap32 buffer_;
-    TPixelMirror* paintMirror_ = nullptr;
-    TRect lastMirrored_;
     int32_t bufferMargin_ = 40;
     bool bufferValid_ = false;
     bool failureReported_ = false;

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "analysis/Detection.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 
 namespace {
 

@@ -4,9 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/VectorCode.h"
 
 namespace nox {
 
@@ -108,7 +106,7 @@ int TNetscapeColorLookup::NearestEntry(int red, int green, int blue, TRGBQuad& c
     return 36 * r + 6 * g + b;
 }
 
-#if defined(__SSE2__)
+#if NOX_SSE2
 namespace {
 
 // Cube indices of 16 four-byte pixels at a time. A channel's level (v + 3) div 51 equals
@@ -140,7 +138,7 @@ int32_t MapCubeRow32(const uint8_t* pixels, uint8_t* indices, int32_t width) {
 
 void TNetscapeColorLookup::MapRow(const uint8_t* pixels, int pixelBytes, uint8_t* indices, int32_t width) {
     int32_t done = 0;
-#if defined(__SSE2__)
+#if NOX_SSE2
     if (pixelBytes == 4) done = MapCubeRow32(pixels, indices, width);
 #endif
     ForEachPixel(pixels + static_cast<size_t>(done) * static_cast<size_t>(pixelBytes), pixelBytes, indices + done,

@@ -41,7 +41,29 @@ uint8_t ReadExactByte(TStream& stream) {
     return b;
 }
 
-uint16_t Word(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+// The fields of a block read in one piece, taken in file order: bytes and little-endian words.
+class TFieldReader {
+public:
+    explicit TFieldReader(const uint8_t* bytes) : at_(bytes) {}
+    uint8_t Byte() { return *at_++; }
+    uint16_t Word() {
+        const auto word = static_cast<uint16_t>(at_[0] | (at_[1] << 8));
+        at_ += 2;
+        return word;
+    }
+
+private:
+    const uint8_t* at_;
+};
+
+// Reads the colour table that a screen or image descriptor announces in its packed fields (both
+// keep the flag in bit 7 and the size, 2^(n + 1) entries, in bits 0-2); else empties `map`.
+void ReadColorTable(TStream& stream, uint8_t packed, TGIFColorMap& map) {
+    if (packed & 0x80)
+        map.LoadFromStream(stream, 2 << (packed & 0x07));
+    else
+        map.Clear();
+}
 
 void StepBack(TStream& stream) { stream.Seek(-1, TSeekOrigin::soCurrent); }
 
@@ -58,22 +80,17 @@ void ReadTextLines(TStream& stream, std::vector<std::string>& lines) {
     }
 }
 
-// The rows of a frame in the order an interlaced frame gives them: rows 0, 8, 16, ...; then
-// 4, 12, ...; then 2, 6, ...; then 1, 3, 5, ....
+// The four passes of an interlaced frame: pass p gives the rows kPassStart[p], then every
+// kPassStep[p]-th row after it (0, 8, 16, ...; 4, 12, ...; 2, 6, ...; 1, 3, 5, ...).
+constexpr uint32_t kPassStart[4] = {0, 4, 2, 1};
+constexpr uint32_t kPassStep[4] = {8, 8, 4, 2};
+
+// The rows of a frame in the order an interlaced frame gives them.
 std::vector<uint32_t> InterlacedRowOrder(uint32_t height) {
     std::vector<uint32_t> order;
     order.reserve(height);
-    uint32_t row = 0, step = 8;
-    bool firstPass = true;
-    while (order.size() < height) {
-        order.push_back(row);
-        row += step;
-        while (row >= height && order.size() < height) {
-            if (!firstPass) step /= 2;
-            firstPass = false;
-            row = step / 2;
-        }
-    }
+    for (int pass = 0; pass < 4; ++pass)
+        for (uint32_t row = kPassStart[pass]; row < height; row += kPassStep[pass]) order.push_back(row);
     return order;
 }
 
@@ -183,16 +200,13 @@ void TGIFHeader::LoadFromStream(TStream& stream) {
 
     uint8_t lsd[7];
     ReadExact(stream, lsd, 7);
-    Descriptor.ScreenWidth = Word(lsd);
-    Descriptor.ScreenHeight = Word(lsd + 2);
-    Descriptor.PackedFields = lsd[4];
-    Descriptor.BackgroundColorIndex = lsd[5];
-    Descriptor.AspectRatio = lsd[6];
-
-    if (Descriptor.PackedFields & 0x80)
-        ColorMap.LoadFromStream(stream, 2 << (Descriptor.PackedFields & 0x07));
-    else
-        ColorMap.Clear();
+    TFieldReader fields(lsd);
+    Descriptor.ScreenWidth = fields.Word();
+    Descriptor.ScreenHeight = fields.Word();
+    Descriptor.PackedFields = fields.Byte();
+    Descriptor.BackgroundColorIndex = fields.Byte();
+    Descriptor.AspectRatio = fields.Byte();
+    ReadColorTable(stream, Descriptor.PackedFields, ColorMap);
 }
 
 void TGIFTrailer::LoadFromStream(TStream& stream) {
@@ -242,19 +256,20 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
 
     uint8_t d[10];
     ReadExact(stream, d, 10);
-    Descriptor.Separator = d[0];
-    Descriptor.Left = Word(d + 1);
-    Descriptor.Top = Word(d + 3);
-    Descriptor.Width = Word(d + 5);
-    Descriptor.Height = Word(d + 7);
-    Descriptor.PackedFields = d[9];
+    TFieldReader fields(d);
+    Descriptor.Separator = fields.Byte();
+    Descriptor.Left = fields.Word();
+    Descriptor.Top = fields.Word();
+    Descriptor.Width = fields.Word();
+    Descriptor.Height = fields.Word();
+    Descriptor.PackedFields = fields.Byte();
     if (Descriptor.Width == 0 || Descriptor.Height == 0) {
         Descriptor.Width = static_cast<uint16_t>(image_->Header.Width());
         Descriptor.Height = static_cast<uint16_t>(image_->Header.Height());
         Warning(gsWarning, gifmsg::kImageExceedsScreen);
     }
 
-    if (Descriptor.PackedFields & 0x80) ColorMap.LoadFromStream(stream, 2 << (Descriptor.PackedFields & 0x07));
+    ReadColorTable(stream, Descriptor.PackedFields, ColorMap);
 
     LoadImageData(stream);
 
@@ -345,26 +360,28 @@ void TGIFGraphicControlExtension::LoadBody(TStream& stream) {
                     Body.TransparentColorIndex,
                     Body.Terminator};
     if (stream.Read(b, 6) != 6) Warning(gsWarning, gifmsg::kPrematureEnd);
-    Body.BlockSize = b[0];
-    Body.PackedFields = b[1];
-    Body.DelayTime = Word(b + 2);
-    Body.TransparentColorIndex = b[4];
-    Body.Terminator = b[5];
+    TFieldReader fields(b);
+    Body.BlockSize = fields.Byte();
+    Body.PackedFields = fields.Byte();
+    Body.DelayTime = fields.Word();
+    Body.TransparentColorIndex = fields.Byte();
+    Body.Terminator = fields.Byte();
     if (Transparent() && Frame()) Frame()->SetTransparent(true);
 }
 
 void TGIFTextExtension::LoadBody(TStream& stream) {
     uint8_t b[13];
     ReadExact(stream, b, 13);
-    Body.BlockSize = b[0];
-    Body.Left = Word(b + 1);
-    Body.Top = Word(b + 3);
-    Body.Width = Word(b + 5);
-    Body.Height = Word(b + 7);
-    Body.CellWidth = b[9];
-    Body.CellHeight = b[10];
-    Body.TextFGColorIndex = b[11];
-    Body.TextBGColorIndex = b[12];
+    TFieldReader fields(b);
+    Body.BlockSize = fields.Byte();
+    Body.Left = fields.Word();
+    Body.Top = fields.Word();
+    Body.Width = fields.Word();
+    Body.Height = fields.Word();
+    Body.CellWidth = fields.Byte();
+    Body.CellHeight = fields.Byte();
+    Body.TextFGColorIndex = fields.Byte();
+    Body.TextBGColorIndex = fields.Byte();
     ReadTextLines(stream, Text);
 }
 
@@ -418,16 +435,17 @@ void TGIFAppExtNSLoop::LoadData(TStream& stream) {
     for (int size = ReadByte(stream); size > 0; size = ReadByte(stream)) {
         uint8_t block[255];
         ReadExact(stream, block, static_cast<size_t>(size));
-        const int fields = size - 1;  // after the sub-block identifier
+        const int length = size - 1;  // after the sub-block identifier
+        TFieldReader fields(block + 1);
         switch (block[0] & 0x07) {
             case 1:
-                if (fields < 2) throw GIFException(gifmsg::kInvalidData);
-                Loops = Word(block + 1);
+                if (length < 2) throw GIFException(gifmsg::kInvalidData);
+                Loops = fields.Word();
                 break;
             case 2:
-                if (fields < 4) throw GIFException(gifmsg::kInvalidData);
-                BufferSize = static_cast<uint32_t>(block[1] | (block[2] << 8) | (block[3] << 16)) |
-                             (static_cast<uint32_t>(block[4]) << 24);
+                if (length < 4) throw GIFException(gifmsg::kInvalidData);
+                BufferSize = fields.Word();
+                BufferSize |= static_cast<uint32_t>(fields.Word()) << 16;
                 break;
             default:
                 break;

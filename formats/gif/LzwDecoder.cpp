@@ -1,5 +1,6 @@
-// The GIF LZW decoder: a prefix table and a suffix table of 4096 entries and a string stack, all
-// in fixed storage of the call; strings are built backwards on the stack and copied out whole.
+// The GIF LZW decoder in three parts: the code reader, the string table (a prefix table and a
+// suffix table of 4096 entries and a string stack, in fixed storage of the call) and the emit step,
+// which writes each code's string straight into the output from its last byte.
 #include "formats/gif/LzwDecoder.h"
 
 #include <algorithm>
@@ -46,6 +47,157 @@ private:
     size_t position_ = 0;
 };
 
+// The string table: entry i is the string of entry prefix[i] followed by suffix[i]; the entries
+// below the clear code are the single indices. All in fixed storage of the decoding call.
+class TStringTable {
+public:
+    // The entries are made by Reset, which the decoding runs first (its first code is a clear).
+    explicit TStringTable(int minCodeSize) : minCodeSize_(minCodeSize), clearCode_(1 << minCodeSize) {}
+
+    // After a clear code: the single indices only, and codes one bit wider than the indices.
+    void Reset() {
+        for (int i = 0; i < clearCode_; ++i) {
+            prefix_[i] = 0;
+            suffix_[i] = static_cast<uint8_t>(i);
+            length_[i] = 1;
+        }
+        // Entries not yet made lead to entry 0: two bytes of suffix 0.
+        std::memset(prefix_ + clearCode_, 0, sizeof(prefix_[0]) * static_cast<size_t>(kTableSize - clearCode_));
+        std::memset(suffix_ + clearCode_, 0, static_cast<size_t>(kTableSize - clearCode_));
+        std::fill(length_ + clearCode_, length_ + kTableSize, uint16_t{2});
+        codeSize_ = minCodeSize_ + 1;
+        codeLimit_ = 1 << codeSize_;
+        nextFree_ = clearCode_ + 2;
+    }
+
+    int CodeSize() const { return codeSize_; }
+    // A code not yet in the table stands for the previous string and its own first byte.
+    bool Pending(int code) const { return code >= nextFree_; }
+
+    // The next entry: the string of `previous` followed by `first` (nothing once the table is
+    // full); the codes grow by a bit when the next entry needs it.
+    void Add(int previous, uint8_t first) {
+        if (nextFree_ >= kTableSize) return;
+        prefix_[nextFree_] = static_cast<uint16_t>(previous);
+        suffix_[nextFree_] = first;
+        length_[nextFree_] = static_cast<uint16_t>(std::min<int>(length_[previous] + 1, kTableSize + 1));
+        ++nextFree_;
+        if (nextFree_ >= codeLimit_ && codeLimit_ < kTableSize) {
+            codeLimit_ <<= 1;
+            ++codeSize_;
+        }
+    }
+
+    // The length of the string of `code`, with `extra` appended unless it is -1, as the entry's
+    // length says. In a sound stream that is its length for good, which lets the string be written
+    // straight into place from its last byte; a damaged stream can change an entry that others
+    // lead through, so a walk that does not end where the length says is done on the stack.
+    size_t Length(int code, int extra) const { return static_cast<size_t>(length_[code]) + (extra >= 0 ? 1 : 0); }
+
+    // Writes that string backwards so that it ends at `end`; false when the walk does not end
+    // where the length says.
+    bool WriteBefore(uint8_t* end, int code, int extra) const {
+        uint8_t* p = end;
+        if (extra >= 0) *--p = static_cast<uint8_t>(extra);
+        int walk = code;
+        for (size_t steps = length_[code]; --steps > 0;) {
+            if (walk < clearCode_) return false;
+            *--p = suffix_[walk];
+            walk = prefix_[walk];
+        }
+        if (walk >= clearCode_) return false;
+        *--p = suffix_[walk];
+        return true;
+    }
+
+    // The same string however long its walk, built backwards on the stack. GIFException "Circular
+    // decoder table entry" for a chain that refers to itself or runs longer than the table.
+    std::span<const uint8_t> WalkOnStack(int code, int extra) {
+        uint8_t* const stackEnd = stack_ + sizeof(stack_);
+        uint8_t* sp = stackEnd;
+        if (extra >= 0) *--sp = static_cast<uint8_t>(extra);
+        int walk = code;
+        while (walk >= clearCode_) {
+            if (prefix_[walk] == walk || sp == stack_ + 1) throw GIFException(gifmsg::kCircularTable);
+            *--sp = suffix_[walk];
+            walk = prefix_[walk];
+        }
+        *--sp = suffix_[walk];
+        return {sp, stackEnd};
+    }
+
+private:
+    const int minCodeSize_;
+    const int clearCode_;
+    int codeSize_ = 0;
+    int codeLimit_ = 0;
+    int nextFree_ = 0;
+    uint16_t prefix_[kTableSize];
+    uint8_t suffix_[kTableSize];
+    uint16_t length_[kTableSize];  // each entry's string length when it was made
+    // A string is at most one suffix per table entry plus the repeated first byte.
+    uint8_t stack_[kTableSize + 2];
+};
+
+// The decoded indices: appended to `out` up to `limit` of them. Room is made ahead in steps (only
+// as far as decoded strings reach), and the output is cut back to what was produced at the end.
+class TIndexOutput {
+public:
+    TIndexOutput(TPixelBytes& out, size_t limit)
+        : out_(out), start_(out.size()), limit_(limit),
+          room_(std::min<size_t>(limit, std::max<size_t>(out.capacity() - start_, 4096))) {
+        out_.resize(start_ + room_);
+        dst_ = out_.data() + start_;
+    }
+
+    size_t Left() const { return limit_ - produced_; }
+    // Where the next `n` indices go (at most Left()); they count once Advance says so.
+    uint8_t* Reserve(size_t n) {
+        if (produced_ + n > room_) {
+            room_ = std::min(limit_, std::max(produced_ + n, room_ * 2));
+            out_.resize(start_ + room_);
+            dst_ = out_.data() + start_;
+        }
+        return dst_ + produced_;
+    }
+    void Advance(size_t n) { produced_ += n; }
+    // Ends the output at what was produced and returns how many indices that is.
+    size_t Finish() {
+        out_.resize(start_ + produced_);
+        return produced_;
+    }
+
+private:
+    TPixelBytes& out_;
+    const size_t start_;
+    const size_t limit_;
+    size_t room_;
+    size_t produced_ = 0;
+    uint8_t* dst_ = nullptr;
+};
+
+// The emit step: puts the string of `code` (the previous string and `firstByte` when the code is
+// not yet in the table) into the output, as much of it as the output takes, and returns its first
+// byte.
+uint8_t EmitString(TStringTable& table, TIndexOutput& output, int code, int previous, uint8_t firstByte) {
+    const bool pending = table.Pending(code);
+    const int of = pending ? previous : code;
+    const int extra = pending ? firstByte : -1;
+    const size_t n = table.Length(of, extra);
+    if (n <= output.Left()) {
+        uint8_t* at = output.Reserve(n);
+        if (table.WriteBefore(at + n, of, extra)) {
+            output.Advance(n);
+            return at[0];
+        }
+    }
+    const std::span<const uint8_t> string = table.WalkOnStack(of, extra);
+    const size_t taken = std::min(string.size(), output.Left());
+    std::memcpy(output.Reserve(taken), string.data(), taken);
+    output.Advance(taken);
+    return string[0];
+}
+
 }  // namespace
 
 TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pixelCount, TPixelBytes& out) {
@@ -55,77 +207,21 @@ TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pix
     TLZWResult result;
     if (pixelCount == 0) return result;
 
-    uint16_t prefix[kTableSize];
-    uint8_t suffix[kTableSize];
-    // The length each entry's string had when the entry was made. In a sound stream that is its
-    // length for good, which lets a string be written straight into place from its last byte; a
-    // damaged stream can change an entry that others lead through, so a walk that does not end
-    // where the length says is done again on the stack.
-    uint16_t length[kTableSize];
-    // A string is at most one suffix per table entry plus the repeated first byte.
-    uint8_t stack[kTableSize + 2];
-    uint8_t* const stackEnd = stack + sizeof(stack);
-
     const int clearCode = 1 << minCodeSize;
     const int endCode = clearCode + 1;
-    int codeSize = minCodeSize + 1;
-    int codeLimit = 1 << codeSize;
-    int nextFree = clearCode + 2;
+    TCodeReader reader(codes);
+    TStringTable table(minCodeSize);
+    TIndexOutput output(out, pixelCount);
     int previous = 0;
     uint8_t firstByte = 0;
-
-    TCodeReader reader(codes);
-    const size_t start = out.size();
-    size_t produced = 0;
-    // Room for indices is made ahead in steps (only as far as decoded strings reach), and the
-    // output is cut back to what was produced at the end.
-    size_t room = std::min<size_t>(pixelCount, std::max<size_t>(out.capacity() - start, 4096));
-    out.resize(start + room);
-    uint8_t* dst = out.data() + start;
-    auto makeRoom = [&](size_t n) {
-        if (produced + n <= room) return;
-        room = std::min(pixelCount, std::max(produced + n, room * 2));
-        out.resize(start + room);
-        dst = out.data() + start;
-    };
-
-    // The string of `code` (with `extra` appended when it is not 0 .. 255) written at the output
-    // from its last byte back, if the table holds it as its length says. Returns its length, or 0.
-    auto writeInPlace = [&](int code, int extra) -> size_t {
-        const size_t n = static_cast<size_t>(length[code]) + (extra >= 0 ? 1 : 0);
-        if (n > pixelCount - produced) return 0;
-        makeRoom(n);
-        uint8_t* p = dst + produced + n;
-        if (extra >= 0) *--p = static_cast<uint8_t>(extra);
-        int walk = code;
-        for (size_t steps = length[code]; --steps > 0;) {
-            if (walk < clearCode) return 0;
-            *--p = suffix[walk];
-            walk = prefix[walk];
-        }
-        if (walk >= clearCode) return 0;
-        *--p = suffix[walk];
-        return n;
-    };
 
     // The first request gives the clear code without reading anything.
     int code = clearCode;
     for (;;) {
         if (code == clearCode) {
-            for (int i = 0; i < clearCode; ++i) {
-                prefix[i] = 0;
-                suffix[i] = static_cast<uint8_t>(i);
-                length[i] = 1;
-            }
-            // Entries not yet made lead to entry 0: two bytes of suffix 0.
-            std::memset(prefix + clearCode, 0, sizeof(prefix[0]) * static_cast<size_t>(kTableSize - clearCode));
-            std::memset(suffix + clearCode, 0, static_cast<size_t>(kTableSize - clearCode));
-            std::fill(length + clearCode, length + kTableSize, uint16_t{2});
-            codeSize = minCodeSize + 1;
-            codeLimit = 1 << codeSize;
-            nextFree = clearCode + 2;
+            table.Reset();
             do {
-                code = reader.Next(codeSize, result.Underrun);
+                code = reader.Next(table.CodeSize(), result.Underrun);
             } while (code == clearCode);
             if (code < 0) break;
             if (code == endCode) {
@@ -135,61 +231,26 @@ TLZWResult DecodeLZW(std::span<const uint8_t> codes, int minCodeSize, size_t pix
             // The first code after a clear is both the first index and the previous code.
             firstByte = static_cast<uint8_t>(code);
             previous = code;
-            makeRoom(1);
-            dst[produced++] = firstByte;
+            *output.Reserve(1) = firstByte;
+            output.Advance(1);
         } else if (code == endCode) {
             result.EndCode = true;
             break;
         } else {
-            // A code not yet in the table is the previous string and its own first byte.
-            const bool pending = code >= nextFree;
-            size_t n = pending ? writeInPlace(previous, firstByte) : writeInPlace(code, -1);
-            if (n) {
-                firstByte = dst[produced];
-                produced += n;
-            } else {
-                // The walk on the stack, which also catches circular chains.
-                uint8_t* sp = stackEnd;
-                int walk = code;
-                if (pending) {
-                    *--sp = firstByte;
-                    walk = previous;
-                }
-                while (walk >= clearCode) {
-                    if (prefix[walk] == walk || sp == stack + 1) throw GIFException(gifmsg::kCircularTable);
-                    *--sp = suffix[walk];
-                    walk = prefix[walk];
-                }
-                *--sp = suffix[walk];
-                firstByte = *sp;
-                n = std::min(static_cast<size_t>(stackEnd - sp), pixelCount - produced);
-                makeRoom(n);
-                std::memcpy(dst + produced, sp, n);
-                produced += n;
-            }
-            if (nextFree < kTableSize) {
-                prefix[nextFree] = static_cast<uint16_t>(previous);
-                suffix[nextFree] = firstByte;
-                length[nextFree] = static_cast<uint16_t>(std::min<int>(length[previous] + 1, kTableSize + 1));
-                ++nextFree;
-                if (nextFree >= codeLimit && codeLimit < kTableSize) {
-                    codeLimit <<= 1;
-                    ++codeSize;
-                }
-            }
+            firstByte = EmitString(table, output, code, previous, firstByte);
+            table.Add(previous, firstByte);
             previous = code;
         }
-        if (produced == pixelCount) {
+        if (output.Left() == 0) {
             // One more code: the end code normally, or an under-run when the data stops here.
-            const int last = reader.Next(codeSize, result.Underrun);
+            const int last = reader.Next(table.CodeSize(), result.Underrun);
             result.EndCode = last == endCode;
             break;
         }
-        code = reader.Next(codeSize, result.Underrun);
+        code = reader.Next(table.CodeSize(), result.Underrun);
         if (code < 0) break;
     }
-    out.resize(start + produced);
-    result.Pixels = produced;
+    result.Pixels = output.Finish();
     return result;
 }
 

@@ -50,8 +50,8 @@ public:
     // Gives a device bitmap the decoded picture.
     void AssignTo(TPersistent& dest) override;
     // Takes over a device bitmap as Assign does, keeping the given one instead of copying its
-    // pixels (saving a 12-megapixel pane would otherwise copy 48 MB once more).
-    void TakeOverBitmap(std::unique_ptr<TBitmap> bitmap);
+    // pixels.
+    void TakeOverBitmap(std::unique_ptr<TBitmap> bitmap) override;
 
     // ---- coding ---------------------------------------------------------------------------------
     // Decodes the compressed bytes unless a decoded picture exists (nothing to do without bytes).

@@ -23,7 +23,7 @@
 
 #include "app/Form1.h"
 #include "app/RadioGroup.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "platform/IniFile.h"
 #include "platform/qt/QtDesktop.h"
 

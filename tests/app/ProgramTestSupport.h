@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/Form1.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "platform/IniFile.h"
 #include "tests/view/QtTestApp.h"
 

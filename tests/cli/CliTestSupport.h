@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cli/CliRun.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "platform/Stream.h"
 
 namespace nox::test {

@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "image/Bitmap32.h"
-#include "image/PixelMirror.h"
 #include "platform/Errors.h"
 #include "tests/image/TestSupport.h"
 
@@ -152,11 +151,9 @@ TEST(DrawTo, EqualsThe32BitComputationUpTo32767Pixels) {
     for (const DrawCase& c : cases) ExpectTheReference32(c);
 }
 
-// Wide rows go through the fast row kernels: reductions that fit eight pixels into 32 source
-// pixels and those that do not (about 4.4 : 1), enlargements, rows that start off any vector
-// boundary, windows that would reach past the end of the source, and destinations large enough
-// to be written past the cache and shared out in bands between two threads (some clipped on top,
-// so that every band after the first starts from the clipped start).
+// Wide rows of every kind: reductions of every ratio, enlargements, rows that start off any vector
+// boundary, and destinations large enough to be written past the cache (some clipped on top and
+// on the left).
 TEST(DrawTo, WideRowsOfEveryRatioEqualThe32BitComputation) {
     const DrawCase cases[] = {
         {4000, 300, Rect(0, 0, 1920, 200), 1920, 200},       {4000, 700, Rect(-3, -1, 1001, 700), 1001, 700},
@@ -202,73 +199,6 @@ TEST(DrawTo, SourcesBeyond32767PixelsSampleCorrectly) {
     // 4586925727 (row 69990), and the step is 65535.
     tall.DrawTo(dest, Rect(0, -69993, 1, 8));
     for (int32_t y = 0; y < 7; ++y) EXPECT_EQ(dest.GetPixel(0, y), Tag(0, 69990 + y)) << y;
-}
-
-// A draw with a mirror puts exactly the destination's pixels of Area (and of the draw) into the
-// mirror, and nothing anywhere else of the mirror's image; it says which pixels it mirrored. The
-// mirror's image is two pixels wider than Area on each side and odd in width, so that its rows lie
-// at every alignment. The large cases are sampled past the cache and shared between two threads.
-TEST(DrawTo, AMirrorGetsTheDrawnPixelsOfItsAreaAndNoOthers) {
-    struct Case {
-        const char* Name;
-        int32_t SourceWidth, SourceHeight;
-        TRect Draw;
-        int32_t DestWidth, DestHeight;
-        TRect Area;
-        TDrawMode Mode;
-        TRect Mirrored;
-    };
-    const Case cases[] = {
-        {"reduced, whole", 2400, 1800, Rect(0, 0, 600, 450), 600, 450, Rect(0, 0, 600, 450), dmOpaque,
-         Rect(0, 0, 600, 450)},
-        {"reduced, part", 2400, 1800, Rect(0, 0, 600, 450), 640, 480, Rect(7, 5, 591, 441), dmOpaque,
-         Rect(7, 5, 591, 441)},
-        {"reduced, area beyond the draw", 2400, 1800, Rect(-3, 2, 597, 452), 620, 470, Rect(1, 0, 620, 470), dmOpaque,
-         Rect(1, 2, 597, 452)},
-        {"reduced, small", 200, 100, Rect(3, 1, 53, 26), 60, 30, Rect(0, 0, 30, 30), dmOpaque, Rect(3, 1, 30, 26)},
-        {"enlarged", 50, 40, Rect(10, 10, 310, 210), 320, 240, Rect(0, 0, 320, 240), dmOpaque,
-         Rect(10, 10, 310, 210)},
-        {"enlarged, part", 50, 40, Rect(-20, -10, 280, 190), 320, 240, Rect(5, 3, 101, 77), dmOpaque,
-         Rect(5, 3, 101, 77)},
-        {"same size", 100, 80, Rect(-10, -5, 90, 75), 120, 90, Rect(0, 0, 60, 60), dmOpaque, Rect(0, 0, 60, 60)},
-        {"area outside the draw", 100, 80, Rect(0, 0, 50, 40), 120, 90, Rect(60, 0, 120, 90), dmOpaque, TRect{}},
-        {"blended", 100, 80, Rect(0, 0, 50, 40), 120, 90, Rect(0, 0, 120, 90), dmBlend, TRect{}},
-    };
-    constexpr TColor32 kUntouched = 0x0BADF00D;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        Tagged source(c.SourceWidth, c.SourceHeight);
-        source.SetDrawMode(c.Mode);
-        TBitmap32 dest;
-        dest.SetSize(c.DestWidth, c.DestHeight);
-        dest.Clear(0xFF00FF00);
-        const int32_t imageWidth = c.Area.Width() + 4 + (c.Area.Width() % 2 == 0 ? 1 : 0);
-        const int32_t imageHeight = c.Area.Height() + 4;
-        std::vector<TColor32> image(size_t(imageWidth) * size_t(imageHeight), kUntouched);
-        TPixelMirror mirror;
-        mirror.Bits = reinterpret_cast<uint8_t*>(image.data() + 2 * imageWidth + 2);
-        mirror.Stride = ptrdiff_t{imageWidth} * 4;
-        mirror.Area = c.Area;
-        mirror.Mirrored = Rect(1, 2, 3, 4);  // the draw sets it, whatever it held
-
-        source.DrawTo(dest, c.Draw, &mirror);
-
-        if (c.Mode == dmOpaque) {
-            std::vector<TColor32> expected(size_t(c.DestWidth) * size_t(c.DestHeight), 0xFF00FF00);
-            Reference32(expected, c.DestWidth, c.DestHeight, c.Draw, source);
-            ASSERT_EQ(PixelsOf(dest), expected);
-        }
-        EXPECT_EQ(mirror.Mirrored, c.Mirrored);
-        for (int32_t iy = 0; iy < imageHeight; ++iy)
-            for (int32_t ix = 0; ix < imageWidth; ++ix) {
-                const int32_t x = ix - 2 + c.Area.Left, y = iy - 2 + c.Area.Top;
-                const bool mirrored = x >= c.Mirrored.Left && x < c.Mirrored.Right && y >= c.Mirrored.Top &&
-                                      y < c.Mirrored.Bottom;
-                const TColor32 expected = mirrored ? dest.GetPixel(x, y) : kUntouched;
-                ASSERT_EQ(image[size_t(iy) * size_t(imageWidth) + size_t(ix)], expected)
-                    << "destination pixel " << x << ", " << y;
-            }
-    }
 }
 
 TEST(DrawTo, EmptyBuffersDrawNothingAndNotifyNobody) {

@@ -8,7 +8,7 @@
 
 #include <random>
 
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "image/Combine.h"
 #include "inspector/AnalysisPanel.h"
 #include "tests/view/QtTestApp.h"

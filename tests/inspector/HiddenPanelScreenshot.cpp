@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/Form1.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "inspector/HiddenDataPanel.h"
 #include "platform/qt/QtDesktop.h"
 

@@ -20,7 +20,7 @@
 #include <cstdlib>
 
 #include "app/Form1.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "inspector/InspectorPane.h"
 #include "inspector/InspectorWindow.h"
 #include "platform/qt/QtDesktop.h"

@@ -6,7 +6,7 @@
 
 #include <unistd.h>
 
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "platform/Errors.h"
 #include "platform/Stream.h"
 #include "tests/formats/gif/GifWriteTestSupport.h"

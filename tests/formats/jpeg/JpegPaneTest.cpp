@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "JpegTestSupport.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "image/Bitmap32.h"
 #include "platform/Errors.h"
 #include "platform/Stream.h"

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <vector>
 
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "formats/gif/GifImage.h"
 #include "formats/jpeg/JpegSettings.h"
 #include "platform/Errors.h"
