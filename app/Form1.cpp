@@ -357,11 +357,15 @@ void TForm1::FillPopupPane(void (*fill)(TBitmap32&)) {
     if (pane == nullptr) return;
     fill(pane->Bitmap());
     pane->Changed();
-    // A filled pane no longer shows its file: it no longer opens it, nor is its name kept.
-    if (pane == ImageL) {
+    ClearPaneNames(*pane);
+}
+
+void TForm1::ClearPaneNames(TImage32& pane) {
+    // A pane that no longer shows its file no longer opens it, nor is its name kept.
+    if (&pane == ImageL) {
         lFShortNameL->clear();
         lFNameL->clear();
-    } else if (pane == ImageM) {
+    } else if (&pane == ImageM) {
         lFShortNameM->clear();
         lFNameM->clear();
     }

@@ -146,6 +146,9 @@ private:
     void Connect(Sender* sender, Signal signal, void (TForm1::*handler)());
     // Blacken and Whiten: fill the pop-up pane, repaint it, drop its file names.
     void FillPopupPane(void (*fill)(TBitmap32&));
+    // Empties the short name and then the name label of the Left or Middle pane (the Right pane
+    // has none), after its picture was replaced by one that is no file.
+    void ClearPaneNames(TImage32& pane);
 
     TDesktop& desktop_;
     TExceptionHandler previousHandler_;
