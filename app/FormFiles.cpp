@@ -60,7 +60,15 @@ void TForm1::SaveButtonClick() {
     if (!chosen) return;
     // The format comes from the name alone, whichever filter was picked in the dialog.
     const TSaveName name = CorrectSaveName(*chosen);
-    if (name.Corrected) ShowMessage(desktop_, kUnrecognizedExtensionNote);
+    if (name.Corrected) {
+        ShowMessage(desktop_, kUnrecognizedExtensionNote);
+        // The dialog asked about the name as entered; the corrected name is another file, which
+        // is not replaced unless the user says so.
+        struct stat info {};
+        if (::stat(name.Path.c_str(), &info) == 0 &&
+            !AskYesNo(desktop_, name.Path + " already exists.\nDo you want to replace it?"))
+            return;
+    }
     SavePicture(name.Path, *ImageR);
 }
 
