@@ -53,9 +53,13 @@ TImage32* MakePane(QWidget* parent, TPopupMenu* menu, int left, int top, int wid
 }
 
 // The quality label sizes itself to its text, as it was designed to ("99" is 12 pixels wide in
-// the design's font), so that "100" is never cut off whatever font the desktop gives.
+// the design's font), so that "100" is never cut off whatever font the desktop gives. Its text
+// keeps a small indent: the track bar's bounds end one pixel inside the label, and its handle
+// reaches that edge near the top of the range.
+constexpr int kQualityIndent = 3;
 void FitLabelWidth(QLabel& label) {
-    label.resize(std::max(12, label.fontMetrics().horizontalAdvance(label.text())), label.height());
+    label.setIndent(kQualityIndent);
+    label.resize(std::max(12, label.fontMetrics().horizontalAdvance(label.text()) + kQualityIndent), label.height());
 }
 
 }  // namespace
@@ -64,8 +68,10 @@ TForm1::TForm1(TDesktop& desktop, QWidget* parent) : QWidget(parent), desktop_(d
     // Exceptions of the panes' own events (a failed back buffer) reach the same error box.
     previousHandler_ = SetApplicationExceptionHandler([this](const std::exception& e) { HandleException(e); });
     setWindowTitle(QString::fromUtf8(kCaption));
-    // "MS Sans Serif", 8 points: characters 11 pixels high.
-    QFont designFont = font();
+    // The layout was drawn for "MS Sans Serif", 8 points (characters 11 pixels high), a narrow
+    // dialog font. The condensed DejaVu Sans at that size is as narrow, so every caption fits its
+    // control at the design size (the desktop's usual sans serif is too wide for "Zoom Out").
+    QFont designFont(QStringLiteral("DejaVu Sans Condensed"));
     designFont.setPixelSize(11);
     setFont(designFont);
     setBackgroundRole(QPalette::Button);
