@@ -210,15 +210,40 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::HandleException(const std::exception& error) { ShowException(desktop_, error); }
 
-void TForm1::SetOuterBounds(int left, int top, int width, int height) {
+// The frame around the inner bounds: left, top, right and bottom widths (0 before the window
+// manager has framed the window, and where there is none).
+QMargins TForm1::FrameMargins() const {
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+void TForm1::SetOuterBounds(int left, int top, int width, int height) {
+    wantedOuter_ = QRect(left, top, width, height);
+    appliedFrame_ = FrameMargins();
+    // Qt moves a window by its frame's corner and sizes it by its inner size.
     move(left, top);
-    resize(width - (outer.width() - inner.width()), height - (outer.height() - inner.height()));
+    resize(width - appliedFrame_.left() - appliedFrame_.right(), height - appliedFrame_.top() - appliedFrame_.bottom());
+}
+
+// Once the window manager has framed the window, the outer bounds set before are applied again
+// with the frame now known; after that the user moves and sizes the window freely.
+void TForm1::ReapplyOuterBoundsOnceFramed() {
+    if (!wantedOuter_ || FrameMargins() == appliedFrame_) return;
+    const QRect wanted = *wantedOuter_;
+    SetOuterBounds(wanted.x(), wanted.y(), wanted.width(), wanted.height());
+    wantedOuter_.reset();
+}
+
+void TForm1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    ReapplyOuterBoundsOnceFramed();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    ReapplyOuterBoundsOnceFramed();
     RunGuarded([this] { FormResize(); });
 }
 
