@@ -53,9 +53,13 @@ TImage32* MakePane(QWidget* parent, TPopupMenu* menu, int left, int top, int wid
 }
 
 // The quality label sizes itself to its text, as it was designed to ("99" is 12 pixels wide in
-// the design's font), so that "100" is never cut off whatever font the desktop gives.
+// the design's font), so that "100" is never cut off whatever font the desktop gives. Its text
+// keeps a small indent: the track bar's bounds end one pixel inside the label, and its handle
+// reaches that edge near the top of the range.
+constexpr int kQualityIndent = 3;
 void FitLabelWidth(QLabel& label) {
-    label.resize(std::max(12, label.fontMetrics().horizontalAdvance(label.text())), label.height());
+    label.setIndent(kQualityIndent);
+    label.resize(std::max(12, label.fontMetrics().horizontalAdvance(label.text()) + kQualityIndent), label.height());
 }
 
 }  // namespace
@@ -64,8 +68,10 @@ TForm1::TForm1(TDesktop& desktop, QWidget* parent) : QWidget(parent), desktop_(d
     // Exceptions of the panes' own events (a failed back buffer) reach the same error box.
     previousHandler_ = SetApplicationExceptionHandler([this](const std::exception& e) { HandleException(e); });
     setWindowTitle(QString::fromUtf8(kCaption));
-    // "MS Sans Serif", 8 points: characters 11 pixels high.
-    QFont designFont = font();
+    // The layout was drawn for "MS Sans Serif", 8 points (characters 11 pixels high), a narrow
+    // dialog font. The condensed DejaVu Sans at that size is as narrow, so every caption fits its
+    // control at the design size (the desktop's usual sans serif is too wide for "Zoom Out").
+    QFont designFont(QStringLiteral("DejaVu Sans Condensed"));
     designFont.setPixelSize(11);
     setFont(designFont);
     setBackgroundRole(QPalette::Button);
@@ -207,15 +213,40 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::HandleException(const std::exception& error) { ShowException(desktop_, error); }
 
-void TForm1::SetOuterBounds(int left, int top, int width, int height) {
+// The frame around the inner bounds: left, top, right and bottom widths (0 before the window
+// manager has framed the window, and where there is none).
+QMargins TForm1::FrameMargins() const {
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+void TForm1::SetOuterBounds(int left, int top, int width, int height) {
+    wantedOuter_ = QRect(left, top, width, height);
+    appliedFrame_ = FrameMargins();
+    // Qt moves a window by its frame's corner and sizes it by its inner size.
     move(left, top);
-    resize(width - (outer.width() - inner.width()), height - (outer.height() - inner.height()));
+    resize(width - appliedFrame_.left() - appliedFrame_.right(), height - appliedFrame_.top() - appliedFrame_.bottom());
+}
+
+// Once the window manager has framed the window, the outer bounds set before are applied again
+// with the frame now known; after that the user moves and sizes the window freely.
+void TForm1::ReapplyOuterBoundsOnceFramed() {
+    if (!wantedOuter_ || FrameMargins() == appliedFrame_) return;
+    const QRect wanted = *wantedOuter_;
+    SetOuterBounds(wanted.x(), wanted.y(), wanted.width(), wanted.height());
+    wantedOuter_.reset();
+}
+
+void TForm1::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    ReapplyOuterBoundsOnceFramed();
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    ReapplyOuterBoundsOnceFramed();
     RunGuarded([this] { FormResize(); });
 }
 
@@ -359,11 +390,15 @@ void TForm1::FillPopupPane(void (*fill)(TBitmap32&)) {
     if (pane == nullptr) return;
     fill(pane->Bitmap());
     pane->Changed();
-    // A filled pane no longer shows its file: it no longer opens it, nor is its name kept.
-    if (pane == ImageL) {
+    ClearPaneNames(*pane);
+}
+
+void TForm1::ClearPaneNames(TImage32& pane) {
+    // A pane that no longer shows its file no longer opens it, nor is its name kept.
+    if (&pane == ImageL) {
         lFShortNameL->clear();
         lFNameL->clear();
-    } else if (pane == ImageM) {
+    } else if (&pane == ImageM) {
         lFShortNameM->clear();
         lFNameM->clear();
     }

@@ -4,8 +4,11 @@
 // them through a guard that shows any exception in the error box and carries on.
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include <QMargins>
+#include <QRect>
 #include <QWidget>
 
 #include "platform/Desktop.h"
@@ -130,13 +133,14 @@ public:
     // ---- helpers -----------------------------------------------------------------------------------
     // The pane the pop-up menu was opened on (null when none).
     TImage32* PopupPane() const;
-    // Sets the window's outer bounds (frame included); before the frame is known they are the
-    // inner bounds.
+    // Sets the window's outer bounds (frame included). Before the window manager has framed the
+    // window they are its inner bounds; they are applied again once the frame is known.
     void SetOuterBounds(int left, int top, int width, int height);
     // Shows an exception that ended a handler: the error box, captioned with the title.
     void HandleException(const std::exception& error);
 
 protected:
+    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -159,6 +163,9 @@ private:
     void CombineIntoRight(void (*operation)(TBitmap32& left, TBitmap32& middle, TBitmap32& right));
     // The four pan buttons: every pane's offset moves by half its picture along x and y (-1, 0, 1).
     void Pan(int x, int y);
+    // Empties the short name and then the name label of the Left or Middle pane (the Right pane
+    // has none), after its picture was replaced by one that is no file.
+    void ClearPaneNames(TImage32& pane);
 
     TDesktop& desktop_;
     TExceptionHandler previousHandler_;
@@ -168,6 +175,12 @@ private:
     // FormShow's steps 2 to 4 for one pane: the stored name into the labels, its picture loaded.
     void RestorePane(TIniFile& settings, const char* key, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane);
     TInspectorWindow* inspector_ = nullptr;
+    QMargins FrameMargins() const;
+    void ReapplyOuterBoundsOnceFramed();
+    // The outer bounds last set, until the window manager's frame is known, and the frame they
+    // were applied with.
+    std::optional<QRect> wantedOuter_;
+    QMargins appliedFrame_;
     bool mainWindow_ = false;
     bool shown_ = false;
     bool destroyed_ = false;

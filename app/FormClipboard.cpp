@@ -29,7 +29,11 @@ void TForm1::Paste1Click() {
         pasted.Assign(&picture);
         pane->Bitmap().Assign(&pasted);
     } catch (...) {
+        return;
     }
+    // The pane shows no file any more: as after Blacken, a click opens nothing and shut-down keeps
+    // the name stored before.
+    ClearPaneNames(*pane);
 }
 
 }  // namespace nox

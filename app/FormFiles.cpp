@@ -63,10 +63,19 @@ void TForm1::SavePictureAs(TBitmap32& picture) {
     const std::optional<std::string> chosen = desktop_.Dialogs.SaveFile("", SaveDialog1.Filter);
     if (!chosen) return;
     // A payload that the hidden-data panel wrote into the Right pane must survive the format.
-    if (const std::string refusal = HiddenPayloadSaveRefusal(*ImageR, *chosen); !refusal.empty()) throw Exception(refusal);
+    if (&picture == &ImageR->Bitmap())
+        if (const std::string refusal = HiddenPayloadSaveRefusal(*ImageR, *chosen); !refusal.empty()) throw Exception(refusal);
     // The format comes from the name alone, whichever filter was picked in the dialog.
     const TSaveName name = CorrectSaveName(*chosen);
-    if (name.Corrected) ShowMessage(desktop_, kUnrecognizedExtensionNote);
+    if (name.Corrected) {
+        ShowMessage(desktop_, kUnrecognizedExtensionNote);
+        // The dialog asked about the name as entered; the corrected name is another file, which
+        // is not replaced unless the user says so.
+        struct stat info {};
+        if (::stat(name.Path.c_str(), &info) == 0 &&
+            !AskYesNo(desktop_, name.Path + " already exists.\nDo you want to replace it?"))
+            return;
+    }
     SavePicture(name.Path, picture);
 }
 

@@ -23,10 +23,10 @@ int WindowExtent(int stored) { return std::min(stored, kMaxWindowExtent); }
 
 }  // namespace
 
-// The window's place and size are those Qt moves and resizes by: the position of its frame and
-// the size inside it. The outer size is not known until a window manager has framed the window,
-// which is after this runs; storing the outer size and restoring it as the inner one would grow
-// the window by its frame at every start.
+// The window's place and size are its outer bounds, frame included, as the window manager draws
+// it. The frame is not known until the window manager has framed the window, which is after this
+// runs: SetOuterBounds applies the bounds again then, so that a restored window neither grows nor
+// shrinks by its frame from one start to the next.
 void TForm1::FormShow() {
     TIniFile settings(kSettingsFileName);
     RestorePane(settings, "Left", *lFNameL, *lFShortNameL, *ImageL);
@@ -44,13 +44,14 @@ void TForm1::FormShow() {
     // Held within -1 to 2; a different item runs ImageModeRGClick at once.
     ImageModeRG->SetItemIndex(settings.ReadInteger("Image", "Mode", 1));
 
-    // The default left comes from the current (design) width, as the width is read after it;
-    // likewise the top. A stored place off the screen is used as it stands.
-    move(settings.ReadInteger("Position", "Left", (desktop_.Screen.Width() - width()) / 2), y());
-    resize(WindowExtent(settings.ReadInteger("Position", "Width", width())), height());
-    FormResize();
-    move(x(), settings.ReadInteger("Position", "Top", (desktop_.Screen.Height() - height()) / 2));
-    resize(width(), WindowExtent(settings.ReadInteger("Position", "Height", height())));
+    // The default left comes from the current (design) outer width, as the width is read after
+    // it; likewise the top. A stored place off the screen is used as it stands.
+    const QRect outer = frameGeometry();
+    const int left = settings.ReadInteger("Position", "Left", (desktop_.Screen.Width() - outer.width()) / 2);
+    const int width = WindowExtent(settings.ReadInteger("Position", "Width", outer.width()));
+    const int top = settings.ReadInteger("Position", "Top", (desktop_.Screen.Height() - outer.height()) / 2);
+    const int height = WindowExtent(settings.ReadInteger("Position", "Height", outer.height()));
+    SetOuterBounds(left, top, width, height);
     FormResize();
 
     ImageModeRGClick();
@@ -80,10 +81,11 @@ void TForm1::FormDestroy() {
     const std::string middle = LabelFileName(*lFNameM);
     if (!IsBlankText(middle)) settings.WriteString("FileName", "Middle", middle);
     settings.WriteInteger("JPEG", "Quality", JPEGQualityTB->value());
-    settings.WriteInteger("Position", "Left", x());
-    settings.WriteInteger("Position", "Width", width());
-    settings.WriteInteger("Position", "Top", y());
-    settings.WriteInteger("Position", "Height", height());
+    const QRect outer = frameGeometry();
+    settings.WriteInteger("Position", "Left", outer.x());
+    settings.WriteInteger("Position", "Width", outer.width());
+    settings.WriteInteger("Position", "Top", outer.y());
+    settings.WriteInteger("Position", "Height", outer.height());
     settings.WriteInteger("Image", "Mode", ImageModeRG->ItemIndex());
 }
 

@@ -4,7 +4,8 @@
 #include <algorithm>
 
 #include <QButtonGroup>
-#include <QFontMetrics>
+#include <QPainter>
+#include <QStyleOptionGroupBox>
 #include <QRadioButton>
 
 #include "view/ApplicationErrors.h"
@@ -44,13 +45,36 @@ void TRadioGroup::resizeEvent(QResizeEvent* event) {
     ArrangeButtons();
 }
 
-// One column of buttons below a margin of the caption's height, sharing the height left.
+void TRadioGroup::moveEvent(QMoveEvent* event) {
+    QGroupBox::moveEvent(event);
+    ArrangeButtons();
+}
+
+// A group placed partly above its parent (the window's group starts at -11) draws its frame from
+// the first row its parent shows, one pixel below the parent's own edge, so that all four sides
+// are seen.
+int TRadioGroup::FrameTop() const { return y() < 0 ? 1 - y() : 0; }
+
+void TRadioGroup::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    // Styles draw a frame without a title a little below the top of the whole widget, whatever
+    // the option's top says (two pixels above where they put the contents): moved up by that.
+    const int inset = style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, this).top() - 2;
+    const int shift = std::max(0, FrameTop() - std::max(0, inset));
+    painter.translate(0, shift);
+    option.rect.setHeight(height() - shift);
+    style()->drawComplexControl(QStyle::CC_GroupBox, &option, &painter, this);
+}
+
+// The buttons share the height inside the frame, one column, clear of its sides.
 void TRadioGroup::ArrangeButtons() {
     if (buttons_.empty()) return;
-    const int topMargin = QFontMetrics(font()).height() + 1;
-    const int itemHeight = std::max(1, (height() - topMargin - 5) / Count());
+    const int top = FrameTop() + 1;
+    const int itemHeight = std::max(1, (height() - top - 2) / Count());
     for (int i = 0; i < Count(); ++i)
-        buttons_[static_cast<size_t>(i)]->setGeometry(8, topMargin + i * itemHeight, std::max(0, width() - 10), itemHeight);
+        buttons_[static_cast<size_t>(i)]->setGeometry(5, top + i * itemHeight, std::max(0, width() - 8), itemHeight);
 }
 
 }  // namespace nox

@@ -28,10 +28,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void ShowSelection();
     void ArrangeButtons();
+    int FrameTop() const;
 
     std::vector<QRadioButton*> buttons_;
     QButtonGroup* group_;

@@ -36,6 +36,20 @@ void DecodeFile(benchmark::State& state) {
     }
 }
 
+// Files that are almost all block structure, read a byte at a time by the block loop: a GIF header
+// followed by `fill` repeated to `size` bytes (empty comment extensions, or padding between blocks).
+void DecodeOddFile(benchmark::State& state, const std::vector<uint8_t>& fill, size_t size) {
+    std::vector<uint8_t> bytes = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0};
+    while (bytes.size() < size) bytes.insert(bytes.end(), fill.begin(), fill.end());
+    const std::string path = ScratchPath("noxsteg_bench_odd.gif");
+    WriteFile(path, bytes);
+    for (auto _ : state) {
+        TGIFImage image;
+        image.LoadFromFile(path);
+        benchmark::DoNotOptimize(image.Images.Count());
+    }
+}
+
 void Paint(benchmark::State& state) {
     TMemoryStream stream = TMemoryStream::View(GiflibFile(Kind::Photo));
     TGIFImage image;
@@ -54,6 +68,9 @@ void Paint(benchmark::State& state) {
 [[maybe_unused]] const bool registered = [] {
     Register("gif/read_file_photo", DecodeFile);
     Register("gif/render_paint_photo", Paint);
+    Register("gif/read_file_4mb_of_empty_comments",
+             [](benchmark::State& s) { DecodeOddFile(s, {0x21, 0xFE, 0x00, 0x00}, 4u << 20); });
+    Register("gif/read_file_16mb_of_padding", [](benchmark::State& s) { DecodeOddFile(s, {0x00}, 16u << 20); });
     return true;
 }();
 #endif

@@ -88,6 +88,10 @@ void ShowMessage(TDesktop& desktop, const std::string& text) {
     desktop.Messages.ShowNote(ApplicationTitle(desktop.Application.ExeName()), text);
 }
 
+bool AskYesNo(TDesktop& desktop, const std::string& text) {
+    return desktop.Messages.AskYesNo(ApplicationTitle(desktop.Application.ExeName()), text);
+}
+
 // ---- TScriptedDesktop -------------------------------------------------------------------------
 
 std::optional<std::string> TScriptedDesktop::NextAnswer() {
@@ -113,6 +117,14 @@ void TScriptedDesktop::ShowError(const std::string& caption, const std::string& 
 
 void TScriptedDesktop::ShowNote(const std::string& caption, const std::string& text) {
     Calls.push_back("ShowNote(" + caption + "|" + text + ")");
+}
+
+bool TScriptedDesktop::AskYesNo(const std::string& caption, const std::string& text) {
+    Calls.push_back("AskYesNo(" + caption + "|" + text + ")");
+    if (YesNoAnswers.empty()) return false;
+    const bool yes = YesNoAnswers.front();
+    YesNoAnswers.pop_front();
+    return yes;
 }
 
 void TScriptedDesktop::OpenDocument(const std::string& path) { Calls.push_back("OpenDocument(" + path + ")"); }

@@ -48,6 +48,8 @@ public:
     virtual void ShowError(const std::string& caption, const std::string& text) = 0;
     // A note with an OK button and no icon; returns when it is closed.
     virtual void ShowNote(const std::string& caption, const std::string& text) = 0;
+    // A question with Yes and No buttons (No the default); true for Yes.
+    virtual bool AskYesNo(const std::string& caption, const std::string& text) = 0;
 };
 
 // ---- shell --------------------------------------------------------------------------------------
@@ -133,17 +135,22 @@ struct TDesktop {
 void ShowException(TDesktop& desktop, const std::exception& error);
 // A note in a box captioned with the application's title, with an OK button.
 void ShowMessage(TDesktop& desktop, const std::string& text);
+// A Yes/No question captioned with the application's title; true for Yes.
+bool AskYesNo(TDesktop& desktop, const std::string& text);
 
 // ---- scripted desktop for tests -----------------------------------------------------------------
 
 // Records every call in `Calls`, in order, as one line of text each:
 //   "OpenFile(<title>|<filter>)"  "SaveFile(<title>|<filter>)"  "ShowError(<caption>|<text>)"
-//   "ShowNote(<caption>|<text>)"  "OpenDocument(<path>)"  "SetCursor(crHourGlass)" / "SetCursor(crDefault)"
-// Dialogs answer from `DialogAnswers`, front first (nothing = cancel; an empty queue cancels).
+//   "ShowNote(<caption>|<text>)"  "AskYesNo(<caption>|<text>)"  "OpenDocument(<path>)"
+//   "SetCursor(crHourGlass)" / "SetCursor(crDefault)"
+// Dialogs answer from `DialogAnswers`, front first (nothing = cancel; an empty queue cancels);
+// questions from `YesNoAnswers` (an empty queue answers No).
 class TScriptedDesktop : public TFileDialogs, public TMessageBoxes, public TShell, public TScreen, public TApplicationInfo {
 public:
     std::vector<std::string> Calls;
     std::deque<std::optional<std::string>> DialogAnswers;
+    std::deque<bool> YesNoAnswers;
     int32_t ScreenWidth = 1024;
     int32_t ScreenHeight = 768;
     TCursor CurrentCursor = TCursor::crDefault;
@@ -156,6 +163,7 @@ public:
     std::optional<std::string> SaveFile(const std::string& title, const std::string& filter) override;
     void ShowError(const std::string& caption, const std::string& text) override;
     void ShowNote(const std::string& caption, const std::string& text) override;
+    bool AskYesNo(const std::string& caption, const std::string& text) override;
     void OpenDocument(const std::string& path) override;
     int32_t Width() override { return ScreenWidth; }
     int32_t Height() override { return ScreenHeight; }

@@ -100,6 +100,10 @@ void TMemoryStream::SaveToFile(const std::string& path) const {
 
 // ---- TFileStream ---------------------------------------------------------------------------
 
+namespace {
+constexpr size_t kReadBufferSize = 64 * 1024;
+}
+
 TFileStream::TFileStream(const std::string& path, Mode mode) {
     if (mode == Mode::fmOpenRead) {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -110,6 +114,8 @@ TFileStream::TFileStream(const std::string& path, Mode mode) {
             fd_ = -1;
         }
         if (fd_ < 0) throw EFOpenError(Format(msg::kFOpen, path.c_str()));
+        reading_ = true;
+        if (S_ISREG(st.st_mode)) size_ = static_cast<int64_t>(st.st_size);
     } else {
         fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         if (fd_ < 0) throw EFCreateError(Format(msg::kFCreate, path.c_str()));
@@ -120,14 +126,36 @@ TFileStream::~TFileStream() {
     if (fd_ >= 0) ::close(fd_);
 }
 
+bool TFileStream::FillBuffer() {
+    if (buffer_.empty()) buffer_.resize(kReadBufferSize);
+    if (fileOffset_ != position_) {
+        if (::lseek(fd_, static_cast<off_t>(position_), SEEK_SET) < 0) return false;
+        fileOffset_ = position_;
+    }
+    bufferStart_ = position_;
+    bufferLength_ = 0;
+    ssize_t n;
+    do n = ::read(fd_, buffer_.data(), buffer_.size());
+    while (n < 0 && errno == EINTR);
+    if (n <= 0) return false;
+    bufferLength_ = static_cast<size_t>(n);
+    fileOffset_ += n;
+    return true;
+}
+
 size_t TFileStream::Read(void* buffer, size_t count) {
-    size_t done = 0;
     auto* p = static_cast<uint8_t*>(buffer);
+    size_t done = 0;
     while (done < count) {
-        const ssize_t n = ::read(fd_, p + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<size_t>(n);
+        const int64_t inBuffer = position_ - bufferStart_;
+        if (inBuffer >= 0 && inBuffer < static_cast<int64_t>(bufferLength_)) {
+            const size_t n = std::min(count - done, bufferLength_ - static_cast<size_t>(inBuffer));
+            std::memcpy(p + done, buffer_.data() + inBuffer, n);
+            done += n;
+            position_ += static_cast<int64_t>(n);
+        } else if (!FillBuffer()) {
+            break;
+        }
     }
     return done;
 }
@@ -145,6 +173,14 @@ size_t TFileStream::Write(const void* buffer, size_t count) {
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
+    if (reading_) {
+        // A read position is only noted; the buffer serves it or the next read fetches it.
+        const int64_t base = origin == TSeekOrigin::soBeginning ? 0
+                             : origin == TSeekOrigin::soCurrent ? position_
+                                                                : Size();
+        position_ = std::max<int64_t>(0, base + offset);
+        return position_;
+    }
     const int whence = origin == TSeekOrigin::soBeginning ? SEEK_SET
                        : origin == TSeekOrigin::soCurrent ? SEEK_CUR
                                                           : SEEK_END;
@@ -153,8 +189,14 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
 }
 
 int64_t TFileStream::Size() {
+    if (size_ >= 0) return size_;
     struct stat st {};
     if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) return static_cast<int64_t>(st.st_size);
+    if (reading_) {
+        const off_t end = ::lseek(fd_, 0, SEEK_END);
+        ::lseek(fd_, static_cast<off_t>(fileOffset_), SEEK_SET);
+        return end < 0 ? position_ : static_cast<int64_t>(end);
+    }
     return TStream::Size();
 }
 
@@ -182,34 +224,61 @@ std::string FileOf(const std::string& path) {
 }  // namespace
 
 void WriteFileReplacing(const std::string& path, const std::function<void(TStream&)>& write) {
-    // A target that exists but is no regular file (a folder, say) cannot be replaced.
-    struct stat target {};
-    const bool exists = ::stat(path.c_str(), &target) == 0;
-    if (exists && !S_ISREG(target.st_mode)) throw EFCreateError(Format(msg::kFCreate, path.c_str()));
+    const auto cannotCreate = [&path] { return EFCreateError(Format(msg::kFCreate, path.c_str())); };
+    // Saving through a link writes the file it points to; the temporary file is made beside that
+    // file, so that the rename replaces it and leaves the link as it was.
+    std::string target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat link {};
+        if (::lstat(target.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) break;
+        if (hops == 40) throw cannotCreate();  // a loop of links
+        std::string to(4096, '\0');
+        const ssize_t n = ::readlink(target.c_str(), to.data(), to.size());
+        if (n <= 0 || static_cast<size_t>(n) >= to.size()) throw cannotCreate();
+        to.resize(static_cast<size_t>(n));
+        target = to.front() == '/' ? to : FolderOf(target) + "/" + to;
+    }
 
-    std::string temp = FolderOf(path) + "/." + FileOf(path) + ".XXXXXX";
+    // A target that exists but is no regular file (a folder, say) cannot be replaced, and one the
+    // user may not write is not replaced either: creating over it would fail.
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) throw cannotCreate();
+    if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throw cannotCreate();
+
+    std::string temp = FolderOf(target) + "/." + FileOf(target) + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw EFCreateError(Format(msg::kFCreate, path.c_str()));
-    // mkstemp makes the file private; give it the mode a newly created file would have, or keep
-    // the mode of the file it replaces.
+    if (fd < 0) {
+        // No temporary file can be made in the folder: an existing file is emptied and written in
+        // place, as a plain create would; a new file cannot be made there at all.
+        if (!exists) throw cannotCreate();
+        const int inPlace = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (inPlace < 0) throw cannotCreate();
+        TFileStream out(inPlace);
+        write(out);
+        out.Sync();
+        return;
+    }
+    // mkstemp makes the file private; give it the mode (and, where allowed, the owner) of the
+    // file it replaces, or the mode a newly created file would have.
     mode_t mode = 0666;
     if (exists) {
-        mode = target.st_mode & 07777;
+        mode = existing.st_mode & 07777;
+        [[maybe_unused]] const int ignored = ::fchown(fd, existing.st_uid, existing.st_gid);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         mode &= ~mask;
     }
     ::fchmod(fd, mode);
-    ::close(fd);
 
     try {
         {
-            TFileStream out(temp, TFileStream::Mode::fmCreate);
+            TFileStream out(fd);
             write(out);
             out.Sync();
         }
-        if (::rename(temp.c_str(), path.c_str()) != 0) throw EFCreateError(Format(msg::kFCreate, path.c_str()));
+        if (::rename(temp.c_str(), target.c_str()) != 0) throw cannotCreate();
     } catch (...) {
         ::unlink(temp.c_str());
         throw;

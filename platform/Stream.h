@@ -69,10 +69,14 @@ private:
 };
 
 // A file opened for reading ("Cannot open file %s") or created for writing ("Cannot create file %s").
+// Reads go through a buffer, so that readers which take a byte at a time and step back cost no
+// system call per byte.
 class TFileStream : public TStream {
 public:
     enum class Mode { fmOpenRead, fmCreate };
     TFileStream(const std::string& path, Mode mode);
+    // Takes over a descriptor already open for writing.
+    explicit TFileStream(int fdOpenForWriting) : fd_(fdOpenForWriting) {}
     ~TFileStream() override;
     TFileStream(const TFileStream&) = delete;
     TFileStream& operator=(const TFileStream&) = delete;
@@ -86,13 +90,28 @@ public:
     void Sync();
 
 private:
+    // Refills the read buffer at `position_`; false at the end of the file.
+    bool FillBuffer();
+
     int fd_ = -1;
+    bool reading_ = false;
+    // Reading: the logical position, the file's bytes [bufferStart_, bufferStart_ + bufferLength_)
+    // held in `buffer_`, and where the descriptor's own offset stands.
+    int64_t position_ = 0;
+    std::vector<uint8_t> buffer_;
+    int64_t bufferStart_ = 0;
+    size_t bufferLength_ = 0;
+    int64_t fileOffset_ = 0;
+    int64_t size_ = -1;
 };
 
 // Writes a file so that its target is replaced only when the new contents are complete: the
 // contents go to a temporary file in the target's folder, which is synced and renamed over the
-// target on success and removed on failure. A folder that cannot take the temporary file gives
-// EFCreateError "Cannot create file <path>"; an error of `write` passes on unchanged.
+// target on success and removed on failure. Saving keeps what a save means: a symbolic link is
+// followed (the file it points to is written, the link stays), a file the user may not write is
+// not replaced, and an existing file in a folder that cannot take the temporary file is written
+// in place. Failures to create give EFCreateError "Cannot create file <path>", always naming
+// `path` as given; an error of `write` passes on unchanged.
 void WriteFileReplacing(const std::string& path, const std::function<void(TStream&)>& write);
 
 // The bytes of a whole file ("Cannot open file %s" when it cannot be opened).

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config           # tool chain
   qt6-base-dev libgl-dev                     # the window
+  fonts-dejavu-extra                         # its narrow font (DejaVu Sans Condensed)
   libjpeg62-turbo-dev                        # JPEG coding
   zlib1g-dev                                 # CRC-32 of hidden payloads
   libgtest-dev libgmock-dev                  # tests

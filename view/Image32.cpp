@@ -5,6 +5,7 @@
 #include <limits>
 
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPalette>
 
@@ -162,6 +163,9 @@ TRect TCustomImage32::ComputeBitmapRect() const {
             top = (static_cast<int64_t>(height()) - size.Height) / 2;
             break;
         case baCustom:
+            // A stretched picture always fills its pane: pan offsets left from zooming in Scale
+            // mode would draw it shifted and cut off.
+            if (scaleMode_ == smStretch) break;
             left = RoundHalfEven(offsetX_);
             top = RoundHalfEven(offsetY_);
             break;
@@ -276,6 +280,12 @@ void TCustomImage32::mouseDoubleClickEvent(QMouseEvent* event) {
     // The second press of a double click is no click of its own: its release reports nothing.
     pressedButton_ = Qt::NoButton;
     if (event->button() == Qt::LeftButton && onDblClick_) RunGuarded([&] { onDblClick_(*this); });
+}
+
+void TCustomImage32::leaveEvent(QEvent* event) {
+    // No layer holds the mouse, so the pane lets go of any cursor shown over the whole program.
+    while (QGuiApplication::overrideCursor() != nullptr) QGuiApplication::restoreOverrideCursor();
+    TCustomPaintBox32::leaveEvent(event);
 }
 
 void TCustomImage32::contextMenuEvent(QContextMenuEvent* event) {

@@ -132,6 +132,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The mouse leaving the pane resets the program-wide cursor override to the default cursor.
+    void leaveEvent(QEvent* event) override;
 
 private:
     TBitmap32 bitmap_;

@@ -297,7 +297,8 @@ public:
     void SetHeight(int height);
     bool Interlaced() const { return (Descriptor.PackedFields & 0x40) != 0; }
 
-    // The pixel indices: Width() x Height() bytes, rows from the top, in display order.
+    // The pixel indices: Width() x Height() bytes, rows from the top, in display order. Read from a
+    // file, only the first frame keeps them (nothing shows the others).
     uint8_t* Data() { return data_.data(); }
     const uint8_t* Data() const { return data_.data(); }
     size_t DataSize() const { return data_.size(); }
@@ -628,10 +629,6 @@ private:
     bool hasPalette_ = false;
     bool drawing_ = false;
     bool paletteLookup_ = false;
-    // What is left, during a load, of the memory that fill pixels not proved by data may take,
-    // and the pixel memory of the frames read so far (held to one allocation's limit in all).
-    unsigned long long unprovenFill_ = 0;
-    unsigned long long loadedPixels_ = 0;
 };
 
 // Registers TGIFImage with TPicture as "GIF" ("GIF Image"), registers the "GIF Image" clipboard

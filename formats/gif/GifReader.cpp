@@ -20,10 +20,6 @@ constexpr uint8_t kExtensionIntroducer = 0x21;
 constexpr uint8_t kImageSeparator = 0x2C;
 constexpr uint8_t kTrailer = 0x3B;
 
-// Fill pixels that no decoded data proves (frames whose data stops early) may take at most this
-// much memory per load, so that a tiny file declaring huge frames cannot take gigabytes.
-constexpr unsigned long long kUnprovenFillBudget = 128ull << 20;
-
 // One byte, or -1 at the end of the stream.
 int ReadByte(TStream& stream) {
     uint8_t b;
@@ -169,8 +165,6 @@ const TGIFExtensionClass* ResolveExtensionClass(TStream& stream) {
 void TGIFImage::LoadFromStream(TStream& stream) {
     Progress(TProgressStage::psStarting, 0, gifmsg::kLoading);
     Clear();
-    unprovenFill_ = kUnprovenFillBudget;
-    loadedPixels_ = 0;
     const int64_t start = stream.Position();
     try {
         Header.LoadFromStream(stream);
@@ -279,9 +273,11 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
 void TGIFSubImage::LoadImageData(TStream& stream) {
     const size_t width = Descriptor.Width, height = Descriptor.Height;
     const unsigned long long pixels = static_cast<unsigned long long>(width) * height;
-    // Every frame's pixels stay in memory, so the frames of one file share one allocation's limit.
-    CheckAllocationSize(image_->loadedPixels_ + pixels);
-    image_->loadedPixels_ += pixels;
+    // Only the first frame is ever shown. It must fit one allocation, and the pixels its data does
+    // not reach keep the fill value. Later frames are decoded, so that damaged data still fails
+    // the load, and their pixels are let go: a long animation takes the memory of one frame.
+    const bool shown = image_->Images.Count() == 0;
+    if (shown) CheckAllocationSize(pixels);
     const int transparentIndex = TransparentIndex();
     const uint8_t fill = transparentIndex >= 0 ? static_cast<uint8_t>(transparentIndex) : 0;
 
@@ -301,9 +297,7 @@ void TGIFSubImage::LoadImageData(TStream& stream) {
             if (result.Underrun) Warning(gsWarning, gifmsg::kBitBufferUnderrun);
             produced = result.Pixels;
         }
-        const unsigned long long unproven = pixels - produced;
-        if (unproven > image_->unprovenFill_) throw GIFException(gifmsg::kPrematureEnd);
-        image_->unprovenFill_ -= unproven;
+        if (!shown) return;
 
         if (!Interlaced()) {
             decoded.resize(static_cast<size_t>(pixels), fill);

@@ -5,27 +5,17 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSettings>
 #include <QUrl>
 
 namespace nox {
 
 namespace {
-
-// "*.jpg" -> "*.[jJ][pP][gG]": file dialogs on Linux match patterns with regard to case.
-QString AnyCasePattern(const std::string& pattern) {
-    QString out;
-    for (const QChar c : QString::fromUtf8(pattern)) {
-        if (c.isLetter() && c.toLower() != c.toUpper())
-            out += QLatin1Char('[') + c.toLower() + c.toUpper() + QLatin1Char(']');
-        else
-            out += c;
-    }
-    return out;
-}
 
 QSize PrimaryScreenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -43,14 +33,24 @@ QStringList QtNameFilters(const std::string& filter) {
     QStringList filters;
     for (const TFileFilter& entry : ParseFilter(filter)) {
         QStringList patterns;
-        for (const std::string& p : entry.Patterns) patterns << AnyCasePattern(p);
+        for (const std::string& p : entry.Patterns) patterns << QString::fromUtf8(p);
         filters << QString::fromUtf8(entry.Description) + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return filters;
 }
 
 std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const std::string& title, const std::string& filter, bool save) {
+    // Qt's dialog keeps its history in a settings file of its own (QtProject.conf) whenever it is
+    // closed; the program's configuration lives in its one INI file, so Qt's settings are sent to
+    // a place that can hold no file.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
     auto dialog = std::make_unique<QFileDialog>(parent);
+    // Qt's own dialog, whose list matches the patterns without regard to case (the desktop's may
+    // not), showing each filter by its description alone.
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setFilter(dialog->filter() & ~QDir::CaseSensitive);
     if (!title.empty()) dialog->setWindowTitle(QString::fromUtf8(title));
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -88,6 +88,13 @@ void TQtDesktop::ShowError(const std::string& caption, const std::string& text) 
 
 void TQtDesktop::ShowNote(const std::string& caption, const std::string& text) {
     ShowBox(parent_, QMessageBox::NoIcon, caption, text);
+}
+
+bool TQtDesktop::AskYesNo(const std::string& caption, const std::string& text) {
+    QMessageBox box(QMessageBox::Question, QString::fromUtf8(caption), QString::fromUtf8(text),
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void TQtDesktop::OpenDocument(const std::string& path) {

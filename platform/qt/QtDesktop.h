@@ -16,14 +16,14 @@ class QFileDialog;
 
 namespace nox {
 
-// A filter list in the class library's form ("Image/Text files|*.jpg;*.gif") in Qt's syntax,
-// with every letter of a pattern matched without regard to case: "Image/Text files
-// (*.[jJ][pP][gG] *.[gG][iI][fF])".
+// A filter list in the class library's form ("Image/Text files|*.jpg;*.gif") in Qt's syntax:
+// "Image/Text files (*.jpg *.gif)".
 QStringList QtNameFilters(const std::string& filter);
 
 // The file dialog the window runs, configured but not shown: the open dialog accepts names of
 // files that do not exist; the save dialog asks before overwriting and adds no extension; both
-// start with the first filter entry. An empty title leaves Qt's own.
+// show the filters by their descriptions, match them without regard to case, start with the
+// first entry and write no settings file. An empty title leaves Qt's own.
 std::unique_ptr<QFileDialog> MakeFileDialog(QWidget* parent, const std::string& title, const std::string& filter, bool save);
 
 // Text between Qt and the program's 8-bit strings: file names in the file system's encoding,
@@ -43,6 +43,7 @@ public:
     std::optional<std::string> SaveFile(const std::string& title, const std::string& filter) override;
     void ShowError(const std::string& caption, const std::string& text) override;
     void ShowNote(const std::string& caption, const std::string& text) override;
+    bool AskYesNo(const std::string& caption, const std::string& text) override;
     void OpenDocument(const std::string& path) override;
     int32_t Width() override;
     int32_t Height() override;

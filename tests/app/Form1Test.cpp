@@ -6,12 +6,14 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QTimer>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QStyle>
 
 #include <functional>
 #include <new>
@@ -124,6 +126,37 @@ TEST_F(FormTest, HasTheDesignedCaptionAndComponents) {
         EXPECT_EQ(pane->BitmapAlign(), baTopLeft);
         EXPECT_EQ(pane->PopupMenu(), form.PopupMenu1);
         EXPECT_TRUE(pane->Bitmap().IsEmpty());
+    }
+}
+
+TEST_F(FormTest, EveryCaptionFitsItsControlAtTheDesignSize) {
+    form.show();
+    test::ProcessPendingEvents();
+    // A button's text within its frame (two pixels a side), a radio label beside its indicator and
+    // within the group's frame, the quality figure clear of the track bar.
+    for (QPushButton* button : form.findChildren<QPushButton*>()) {
+        const QString text = button->text().remove(QLatin1Char('&'));
+        SCOPED_TRACE(text.toStdString());
+        const QFontMetrics metrics(button->font());
+        EXPECT_LE(metrics.horizontalAdvance(text) + 4, button->width());
+        EXPECT_LE(metrics.height() + 4, button->height());
+    }
+    const int indicator = form.style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth) +
+                          form.style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing);
+    for (int i = 0; i < form.ImageModeRG->Count(); ++i) {
+        QRadioButton* item = form.ImageModeRG->Button(i);
+        SCOPED_TRACE(item->text().toStdString());
+        EXPECT_LE(indicator + QFontMetrics(item->font()).horizontalAdvance(item->text()), item->width());
+        // Inside the frame, whose top is the first row the panel shows.
+        EXPECT_LT(item->geometry().right(), form.ImageModeRG->width() - 2);
+        EXPECT_GT(form.ImageModeRG->y() + item->y(), 1);
+        EXPECT_LE(form.ImageModeRG->y() + item->geometry().bottom(), form.ImageModeRG->geometry().bottom() - 2);
+    }
+    for (const int quality : {95, 100}) {
+        form.JPEGQualityTB->setValue(quality);
+        const QFontMetrics metrics(form.lQuality->font());
+        EXPECT_LE(metrics.horizontalAdvance(form.lQuality->text()) + form.lQuality->indent(), form.lQuality->width());
+        EXPECT_GT(form.lQuality->x() + form.lQuality->indent(), form.JPEGQualityTB->geometry().right() + 1);
     }
 }
 

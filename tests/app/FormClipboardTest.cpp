@@ -70,9 +70,6 @@ TEST_F(FormClipboardTest, CopyFromTheRightAndPasteOnTheLeftGivesTheExactColoursW
     EXPECT_EQ(form->ImageL->Bitmap().Width(), 37);
     EXPECT_EQ(form->ImageL->Bitmap().Height(), 21);
     EXPECT_EQ(Pixels(form->ImageL->Bitmap()), Opaque(Pixels(form->ImageR->Bitmap())));
-    // The pasted picture exists only in the pane: the names stay.
-    EXPECT_EQ(form->lFNameL->text().toStdString(), "/pictures/left.bmp");
-    EXPECT_EQ(form->lFShortNameL->text().toStdString(), "left.bmp");
     EXPECT_EQ(clipboard.OpenCount, 2);
     EXPECT_EQ(clipboard.CloseCount, 2);
     EXPECT_EQ(desktop.Calls, (std::vector<std::string>{}));
@@ -150,14 +147,39 @@ TEST_F(FormClipboardTest, PasteTakesTheFirstRecognisedPictureOrLeavesThePaneAsIt
     }
 }
 
-TEST_F(FormClipboardTest, PasteLeavesTheNamesAndTheSettingsAlone) {
-    clipboard.SetBitmap(Bitmap8());
-    test::FillPattern(form->ImageL->Bitmap(), 2, 2);
-    form->lFNameL->setText("/pictures/left.bmp");
-    On(form->ImageL);
-    form->Paste1Click();
-    EXPECT_EQ(form->ImageL->Bitmap().Width(), 3);
-    EXPECT_EQ(form->lFNameL->text().toStdString(), "/pictures/left.bmp");
+TEST_F(FormClipboardTest, APastedPictureDropsThePaneNamesAsBlackenDoes) {
+    const struct {
+        const char* name;
+        TImage32* pane;
+        bool picture;  // a bitmap on the clipboard (else text only: nothing is pasted)
+        bool leftNamesKept, middleNamesKept;
+    } cases[] = {
+        {"Left", form->ImageL, true, false, true},
+        {"Middle", form->ImageM, true, true, false},
+        {"Right", form->ImageR, true, true, true},
+        {"nothing pasted", form->ImageL, false, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        clipboard.Clear();
+        if (c.picture)
+            clipboard.SetBitmap(Bitmap8());
+        else
+            clipboard.SetData(CF_TEXT, {'a', 0});
+        test::FillPattern(c.pane->Bitmap(), 2, 2);
+        form->lFNameL->setText("/pictures/left.bmp");
+        form->lFShortNameL->setText("left.bmp");
+        form->lFNameM->setText("/pictures/middle.bmp");
+        form->lFShortNameM->setText("middle.bmp");
+        On(c.pane);
+        form->Paste1Click();
+        EXPECT_EQ(c.pane->Bitmap().Width(), c.picture ? 3 : 2);
+        EXPECT_EQ(form->lFNameL->text().isEmpty(), !c.leftNamesKept);
+        EXPECT_EQ(form->lFShortNameL->text().isEmpty(), !c.leftNamesKept);
+        EXPECT_EQ(form->lFNameM->text().isEmpty(), !c.middleNamesKept);
+        EXPECT_EQ(form->lFShortNameM->text().isEmpty(), !c.middleNamesKept);
+    }
+    // Nothing of this reaches the settings file until shut-down, which keeps the stored names.
     EXPECT_FALSE(QFile::exists(QString::fromStdString(folder.Settings())));
 }
 

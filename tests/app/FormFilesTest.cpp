@@ -244,6 +244,36 @@ TEST_F(FormFilesTest, SaveChoosesTheFormatByTheNameAloneAndCorrectsANameOfNoForm
     EXPECT_EQ(Pixels(back), Opaque(Pixels(form->ImageR->Bitmap())));
 }
 
+TEST_F(FormFilesTest, ACorrectedNameThatExistsIsReplacedOnlyWhenTheUserSaysYes) {
+    test::FillPattern(form->ImageR->Bitmap(), 3, 2);
+    const std::string note = "ShowNote(Noxsteg|The file name did not have a recognized extension (\"BMP\", \"JPG\", or \"GIF\"): \"BMP\" was used.)";
+    const std::string question = "AskYesNo(Noxsteg|" + Path("result.BMP") + " already exists.\nDo you want to replace it?)";
+    const struct {
+        const char* name;
+        bool exists;
+        std::deque<bool> answers;
+        bool replaced;
+    } cases[] = {
+        {"no such file: no question", false, {}, true},
+        {"Yes replaces it", true, {true}, true},
+        {"No saves nothing", true, {false}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(QString::fromStdString(Path("result.BMP")));
+        if (c.exists) test::WriteText(Path("result.BMP"), "old");
+        desktop.Calls.clear();
+        desktop.YesNoAnswers = c.answers;
+        desktop.DialogAnswers = {Path("result")};
+        form->SaveButton->click();
+        std::vector<std::string> calls{kSaveDialog, note};
+        if (c.exists) calls.push_back(question);
+        if (c.replaced) calls.insert(calls.end(), {kHourGlass, kDefault});
+        EXPECT_EQ(desktop.Calls, calls);
+        EXPECT_EQ(ReadBytes(Path("result.BMP")).size(), c.replaced ? 54u + 24u : 3u);
+    }
+}
+
 TEST_F(FormFilesTest, ACancelledSaveWritesNothing) {
     test::FillPattern(form->ImageR->Bitmap(), 3, 3);
     desktop.DialogAnswers = {std::nullopt};

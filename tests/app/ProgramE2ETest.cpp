@@ -137,13 +137,13 @@ TEST(ProgramE2EInner, DISABLED_RealWindow) {
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < 500) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    form->PopupMenu1->SetPopupComponent(form->ImageL);
+    form->PopupMenu1->SetPopupComponent(form->ImageR);
     form->Paste1->trigger();
     std::vector<TColor32> expected;
     for (int y = 0; y < 11; ++y)
         for (int x = 0; x < 23; ++x) expected.push_back(placed.pixel(x, y));
-    EXPECT_EQ(Pixels(form->ImageL->Bitmap()), expected);
-    EXPECT_EQ(form->lFShortNameL->text().toStdString(), "hidden.bmp");  // pasting keeps the names
+    EXPECT_EQ(Pixels(form->ImageR->Bitmap()), expected);
+    EXPECT_EQ(form->lFShortNameL->text().toStdString(), "hidden.bmp");  // the Left names are the Left pane's
 
     const int secretWidth = secret.Width();
     // Close; the next start finds the pictures, the quality and the mode again.

@@ -1,52 +1,43 @@
-// Shows the real window on the X display (run under xvfb-run), with a generated cover picture on
-// the Left, a black-and-white secret in the Middle and the hidden result of Set LSBs on the Right,
+// Shows the real window on the X display (run under xvfb-run) with the two named pictures opened
+// into the Left and Middle panes, as the Open buttons do, and the result of Set LSBs on the Right,
 // then saves what the window shows to the PNG file named by the first argument. For looking at
-// the window as a person would, not part of the test suite.
+// the window as a person would (and for the README's picture), not part of the test suite:
+//   xvfb-run -a -s "-screen 0 1024x768x24" window_screenshot out.png cover.bmp secret.bmp
 #include <QApplication>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 
 #include <cstdio>
+#include <string>
 
+#include "app/FileNameText.h"
 #include "app/Form1.h"
+#include "formats/files/PictureFiles.h"
 #include "platform/qt/QtDesktop.h"
 
 int main(int argc, char* argv[]) {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s output.png\n", argv[0]);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s output.png left-picture middle-picture\n", argv[0]);
         return 2;
     }
     QApplication app(argc, argv);
+    nox::RegisterPictureFormats();
     nox::TQtDesktop qtDesktop;
     nox::TDesktop desktop = qtDesktop.Desktop();
     nox::TForm1 form(desktop);
     qtDesktop.SetParentWindow(&form);
-
-    nox::TBitmap32& cover = form.ImageL->Bitmap();
-    cover.SetSize(160, 120);
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 160; ++x) cover.SetPixel(x, y, 0xFF000000u | (x * 255 / 159) << 16 | (y * 255 / 119) << 8 | 0x80u);
-    form.ImageL->Changed();
-    nox::TBitmap32& secret = form.ImageM->Bitmap();
-    secret.SetSize(160, 120);
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 160; ++x) {
-            const int dx = x - 80, dy = y - 60;
-            secret.SetPixel(x, y, dx * dx + dy * dy < 40 * 40 ? 0xFF000000u : 0xFFFFFFFFu);
-        }
-    form.ImageM->Changed();
-    form.lFNameL->setText(QStringLiteral("/home/user/pictures/cover.bmp"));
-    form.lFShortNameL->setText(QStringLiteral("cover.bmp"));
-    form.lFNameM->setText(QStringLiteral("/home/user/pictures/secret.bmp"));
-    form.lFShortNameM->setText(QStringLiteral("secret.bmp"));
+    const auto open = [&form](const std::string& name, QLabel& nameLabel, QLabel& shortNameLabel, nox::TImage32& pane) {
+        nox::ShowFileName(nameLabel, name);
+        nox::ShowFileName(shortNameLabel, nox::ExtractFileName(name));
+        form.LoadPicture(name, pane);
+    };
+    open(argv[2], *form.lFNameL, *form.lFShortNameL, *form.ImageL);
+    open(argv[3], *form.lFNameM, *form.lFShortNameM, *form.ImageM);
+    // What start-up shows besides the pictures: the quality figure and the display mode's buttons.
+    form.JPEGQualityTBChange();
+    form.ImageModeRGClick();
     form.show();
     form.SetLSBsButton->click();
-    if (argc > 2 && QString::fromLocal8Bit(argv[2]) == QStringLiteral("reveal")) {
-        // Reveal: the hidden picture, made visible again from the Right picture.
-        form.ImageL->Bitmap().Assign(&form.ImageR->Bitmap());
-        form.ShowLSBsButton->click();
-    }
     app.processEvents();
     const bool saved = form.grab().save(QString::fromLocal8Bit(argv[1]));
     return saved ? 0 : 1;

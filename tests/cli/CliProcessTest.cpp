@@ -1,9 +1,12 @@
 // noxsteg-cli run as a program: exit statuses and the exact standard output and error streams.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -33,8 +36,9 @@ protected:
         return s.str();
     }
 
-    Result RunProgram(const std::vector<std::string>& args) const {
-        std::string command = Quote(NOXSTEG_CLI);
+    // `asUser` runs the program with the given command put in front (to change its user).
+    Result RunProgram(const std::vector<std::string>& args, const std::string& asUser = "") const {
+        std::string command = asUser + Quote(NOXSTEG_CLI);
         for (const std::string& a : args) command += " " + Quote(a);
         command += " >" + Quote(Path("stdout.txt")) + " 2>" + Quote(Path("stderr.txt"));
         const int raw = std::system(command.c_str());
@@ -90,6 +94,68 @@ TEST_F(CliProcess, DemonstrationRoundTrip) {
     ASSERT_EQ(revealed.size(), secret.size());
     for (size_t i = 54 + 3; i < secret.size(); i += 4) revealed[i] = secret[i];
     EXPECT_TRUE(revealed == secret);
+}
+
+// Saving as an ordinary user, for whom file and folder permissions hold (root may write anything):
+// the tool runs as the user "nobody" when the tests run as root.
+TEST_F(CliProcess, SavingKeepsWhatASaveMeansForAnOrdinaryUser) {
+    namespace fs = std::filesystem;
+    std::string asUser;
+    if (::geteuid() == 0) {
+        asUser = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+        if (std::system((asUser + "true").c_str()) != 0) GTEST_SKIP() << "running as root without setpriv";
+    }
+    const std::string in = WriteRow("in.bmp", {0x010203, 0x040506});
+    const std::vector<uint8_t> picture = ReadWholeFile(in);
+    const std::vector<uint8_t> old = {'o', 'l', 'd'};
+    const fs::path work = Path("work");
+
+    struct Case {
+        const char* what;
+        const char* save;         // the name given to the tool, in the folder work/
+        const char* lockedFolder; // a folder of work/ made read-only after set-up, or ""
+        int status;
+        const char* written;      // the file that must hold the picture, or "" when none is written
+        const char* untouched;    // a file that must keep "old", or ""
+    };
+    const Case cases[] = {
+        {"a read-only file is not replaced", "ro/ro.bmp", "", 1, "", "ro/ro.bmp"},
+        {"a link writes the file it points to", "link.bmp", "", 0, "real/target.bmp", ""},
+        {"a file in a read-only folder is written in place", "locked/in.bmp", "locked", 0, "locked/in.bmp", ""},
+        {"no new file in a read-only folder", "locked/new.bmp", "locked", 1, "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(work);
+        for (const char* folder : {"ro", "real", "locked"}) fs::create_directories(work / folder);
+        for (const char* file : {"ro/ro.bmp", "real/target.bmp", "locked/in.bmp"}) WriteBytes("work/" + std::string(file), old);
+        fs::create_symlink("real/target.bmp", work / "link.bmp");
+        if (::geteuid() == 0) {
+            for (const auto& entry : fs::recursive_directory_iterator(work)) {
+                ASSERT_EQ(::lchown(entry.path().c_str(), 65534, 65534), 0);
+            }
+            ASSERT_EQ(::chown(work.c_str(), 65534, 65534), 0);
+        }
+        ::chmod((work / "ro/ro.bmp").c_str(), 0444);
+        if (*c.lockedFolder) ::chmod((work / c.lockedFolder).c_str(), 0555);
+
+        const std::string target = (work / c.save).string();
+        const Result r = RunProgram({"convert", in, target}, asUser);
+        ::chmod((work / "locked").c_str(), 0755);
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err, c.status == 0 ? "" : "Cannot create file " + target + ".\n");
+        if (*c.written) {
+            EXPECT_TRUE(ReadWholeFile((work / c.written).string()) == picture);
+        }
+        if (*c.untouched) {
+            EXPECT_TRUE(ReadWholeFile((work / c.untouched).string()) == old);
+        }
+        EXPECT_TRUE(fs::is_symlink(work / "link.bmp"));
+        // The four files of the set-up and nothing else: no temporary file is left anywhere.
+        int files = 0;
+        for (const auto& entry : fs::recursive_directory_iterator(work)) files += entry.is_directory() ? 0 : 1;
+        EXPECT_EQ(files, 4);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QContextMenuEvent>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -104,10 +106,10 @@ TEST_F(PaneTest, ComputesTheBitmapRectangleForEveryModeAndAlignment) {
         {smNormal, baCenter, 1.0f, 0, 0, 255, 50, {-2, 150, 253, 200}},
         {smScale, baCenter, 3.0f, 0, 0, 100, 50, {-25, 100, 275, 250}},
         {smNormal, baTile, 1.0f, 0, 0, 100, 50, {0, 0, 100, 50}},
-        // Offsets round half to even and apply in every scale mode.
+        // Offsets round half to even and apply in Normal and Scale; a stretched picture fills the pane.
         {smNormal, baCustom, 1.0f, 2.5f, -3.5f, 100, 50, {2, -4, 102, 46}},
         {smNormal, baCustom, 1.0f, 3.5f, -2.5f, 100, 50, {4, -2, 104, 48}},
-        {smStretch, baCustom, 1.0f, 2.5f, -3.5f, 100, 50, {2, -4, 252, 346}},
+        {smStretch, baCustom, 1.0f, 2.5f, -3.5f, 100, 50, {0, 0, 250, 350}},
         {smScale, baCustom, 2.0f, -50.0f, 25.0f, 100, 50, {-50, 25, 150, 125}},
         // Offsets placed by a very long pan saturate instead of wrapping around.
         {smNormal, baCustom, 1.0f, 3e9f, -3e9f, 100, 50, {1 << 30, -(1 << 30), 1 << 30, -(1 << 30) + 50}},
@@ -412,6 +414,15 @@ TEST_F(PaneTest, ReportsAClickOnlyForALeftPressAndReleaseInside) {
     SendMouse(pane, QEvent::MouseButtonDblClick, Qt::LeftButton, {5, 5});
     SendMouse(pane, QEvent::MouseButtonRelease, Qt::LeftButton, {5, 5});
     EXPECT_EQ(events, (std::vector<std::string>{"down 5,5", "up", "click", "dblclick", "up"}));
+}
+
+TEST_F(PaneTest, LeavingThePaneResetsTheProgramWideCursor) {
+    // Two overrides stacked (as a nested hourglass would leave them): all of them go.
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&pane, &leave);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(PaneTest, ARightClickOpensTheSharedMenuWithThePaneAsItsComponent) {
