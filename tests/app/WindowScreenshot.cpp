@@ -12,7 +12,7 @@
 
 #include "app/FileNameText.h"
 #include "app/Form1.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "platform/qt/QtDesktop.h"
 
 int main(int argc, char* argv[]) {
