@@ -7,7 +7,9 @@ packages=(
   cmake ninja-build g++ pkg-config           # tool chain
   qt6-base-dev libgl-dev                     # the window
   libjpeg62-turbo-dev                        # JPEG coding
+  libspng-dev                                # PNG coding
   libgtest-dev libgmock-dev                  # tests
+  libpng-dev                                 # tests: the independent PNG decode
   xvfb xauth xclip                           # the window without a desktop, its clipboard (end-to-end runs)
   "$@"
 )

@@ -12,6 +12,7 @@
 #include "formats/gif/GifWriter.h"
 #include "formats/jpeg/JpegImage.h"
 #include "formats/jpeg/JpegSettings.h"
+#include "formats/png/PngImage.h"
 #include "platform/Errors.h"
 #include "platform/Picture.h"
 
@@ -42,6 +43,7 @@ TPictureFormat FormatOfName(std::string_view name) {
     if (EndsWithNoCase(name, ".JPG")) return TPictureFormat::pfJPEG;
     if (EndsWithNoCase(name, ".GIF")) return TPictureFormat::pfGIF;
     if (EndsWithNoCase(name, ".BMP")) return TPictureFormat::pfBMP;
+    if (EndsWithNoCase(name, ".PNG")) return TPictureFormat::pfPNG;
     return TPictureFormat::pfNone;
 }
 
@@ -58,6 +60,7 @@ void RegisterPictureFormats() {
         RegisterJpegFormat();
         RegisterGIFFormat();
         InstallGIFWriter();
+        RegisterPNGFormat();
     });
 }
 
@@ -70,8 +73,10 @@ void SetDisplayDepth(int bitsPerPixelTimesPlanes) {
 bool ReadPictureFile(const std::string& path, TBitmap32& pane) {
     RegisterPictureFormats();
     switch (FormatOfName(path)) {
-        case TPictureFormat::pfBMP: {
-            // Through the picture container, which picks the BMP reader by the extension.
+        case TPictureFormat::pfBMP:
+        case TPictureFormat::pfPNG: {
+            // Through the picture container, which picks the reader by the extension. A PNG is a
+            // device bitmap whose alpha is defined, and the pane keeps it.
             TPicture picture;
             picture.LoadFromFile(path);
             pane.Assign(&picture);
@@ -127,6 +132,13 @@ void WritePictureFile(const std::string& path, TBitmap32& pane, TPictureFormat f
             TGIFImage gif;
             gif.Assign(&picture.Bitmap());
             gif.SaveToFile(path);
+            return;
+        }
+        case TPictureFormat::pfPNG: {
+            // The PNG picture is the pane as a 32-bit device bitmap; it writes itself as RGB.
+            TPNGImage png;
+            pane.AssignTo(png);
+            png.SaveToFile(path);
             return;
         }
         case TPictureFormat::pfNone:

@@ -206,7 +206,7 @@ TEST_F(FormFilesTest, ACorruptJpegScanLeavesNoHalfDrawnPicture) {
 
 TEST_F(FormFilesTest, SaveChoosesTheFormatByTheNameAloneAndCorrectsANameOfNoFormat) {
     test::FillPattern(form->ImageR->Bitmap(), 13, 7);
-    const std::string note = "ShowNote(Noxsteg|The file name did not have a recognized extension (\"BMP\", \"JPG\", or \"GIF\"): \"BMP\" was used.)";
+    const std::string note = "ShowNote(Noxsteg|The file name did not have a recognized extension (\"BMP\", \"JPG\", \"GIF\", or \"PNG\"): \"BMP\" was used.)";
     const struct {
         const char* answer;
         const char* written;
