@@ -26,7 +26,8 @@ inline constexpr const char* kPNGImage = "PNG Image";
 void ReadPng(std::span<const uint8_t> file, TBitmap& bitmap);
 
 // Writes `bitmap` (any depth) as an 8-bit truecolour PNG without alpha at libspng's default
-// deflate level and filter choice; nothing at all for an empty bitmap. Stream errors pass on.
+// deflate level and filter choice (all five filters, chosen per row as libpng chooses); nothing
+// at all for an empty bitmap. Stream errors pass on.
 void WritePng(const TBitmap& bitmap, TStream& stream);
 
 class TPNGImage : public TBitmap {
