@@ -12,8 +12,10 @@
 #include <QSlider>
 
 #include "app/FileNameText.h"
+#include "app/PaneDrop.h"
 #include "app/RadioGroup.h"
 #include "app/ShellOpen.h"
+#include "formats/files/PictureFiles.h"
 #include "image/Combine.h"
 
 namespace nox {
@@ -161,8 +163,8 @@ void TForm1::CreateComponents() {
     LeftButton = MakeButton(Panel1, "Lt", 669, 62, 25, 25);
     RightButton = MakeButton(Panel1, "Rt", 733, 62, 25, 25);
 
-    OpenDialog1.Filter = "Image/Text files|*.jpg;*.gif;*.bmp;*.txt";
-    SaveDialog1.Filter = "BMP pictures|*.BMP|JPEG pictures|*.JPG|GIF pictures|*.GIF";
+    OpenDialog1.Filter = "Image/Text files|*.jpg;*.gif;*.bmp;*.png;*.txt";
+    SaveDialog1.Filter = "BMP pictures|*.BMP|JPEG pictures|*.JPG|GIF pictures|*.GIF|PNG pictures|*.PNG";
 
     // Only the panes, the buttons, the track bar and the radio group take the keyboard focus.
     for (QWidget* pane : {static_cast<QWidget*>(ImageL), static_cast<QWidget*>(ImageM), static_cast<QWidget*>(ImageR)})
@@ -207,6 +209,10 @@ void TForm1::ConnectHandlers() {
     // The radio group, the menu and the panes run their handlers inside the same guard.
     ImageModeRG->SetOnClick([this] { ImageModeRGClick(); });
     PopupMenu1->SetOnPopup([this] { PopupMenu1Popup(); });
+    // A picture file dropped on the Left or Middle pane opens there; other drops are refused.
+    const auto isPicture = [](const std::string& name) { return FormatOfName(name) != TPictureFormat::pfNone; };
+    new TPaneDropTarget(*ImageL, isPicture, [this](const std::string& name) { RunGuarded([&] { ImageLDrop(name); }); });
+    new TPaneDropTarget(*ImageM, isPicture, [this](const std::string& name) { RunGuarded([&] { ImageMDrop(name); }); });
     ImageL->SetOnClick([this](TCustomImage32&) { ImageLClick(); });
     ImageM->SetOnClick([this](TCustomImage32&) { ImageMClick(); });
 }

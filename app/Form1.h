@@ -108,6 +108,10 @@ public:
     // Opening and saving (FormFiles.cpp).
     void OpenLeftButtonClick();
     void OpenMiddleButtonClick();
+    // A file dropped on the Left or Middle pane: opened there as its Open button opens the file
+    // chosen in the dialog (names, picture, errors).
+    void ImageLDrop(const std::string& fileName);
+    void ImageMDrop(const std::string& fileName);
     void SaveButtonClick();
     // Save's dialog, name correction and writing, for any picture (the Right pane's, or the
     // Inspector's view).
@@ -172,6 +176,8 @@ private:
 
     // Open: the dialog with `title`, the names into the labels, the picture into the pane.
     void OpenPicture(const char* title, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane);
+    // Open's work once a name is chosen: the names into the labels, the picture into the pane.
+    void OpenNamedPicture(const std::string& name, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane);
     // FormShow's steps 2 to 4 for one pane: the stored name into the labels, its picture loaded.
     void RestorePane(TIniFile& settings, const char* key, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane);
     TInspectorWindow* inspector_ = nullptr;

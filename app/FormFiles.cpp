@@ -33,11 +33,19 @@ void TForm1::OpenMiddleButtonClick() { OpenPicture("Open Middle Picture", *lFNam
 void TForm1::OpenPicture(const char* title, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane) {
     const std::optional<std::string> name = desktop_.Dialogs.OpenFile(title, OpenDialog1.Filter);
     if (!name) return;
+    OpenNamedPicture(*name, nameLabel, shortNameLabel, pane);
+}
+
+void TForm1::ImageLDrop(const std::string& fileName) { OpenNamedPicture(fileName, *lFNameL, *lFShortNameL, *ImageL); }
+
+void TForm1::ImageMDrop(const std::string& fileName) { OpenNamedPicture(fileName, *lFNameM, *lFShortNameM, *ImageM); }
+
+void TForm1::OpenNamedPicture(const std::string& name, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane) {
     // The names are shown whatever becomes of the picture: a text file, or a name that does not
     // exist, still opens in its own application when the pane is clicked.
-    ShowFileName(nameLabel, *name);
-    ShowFileName(shortNameLabel, ExtractFileName(*name));
-    LoadPicture(*name, pane);
+    ShowFileName(nameLabel, name);
+    ShowFileName(shortNameLabel, ExtractFileName(name));
+    LoadPicture(name, pane);
 }
 
 void TForm1::LoadPicture(const std::string& fileName, TImage32& pane) {

@@ -1,6 +1,7 @@
 // The benchmark program's entry: Google Benchmark's usual command line, plus
 // `--write-inputs FOLDER`, which writes the 4000 x 3000 photo-like picture as photo.bmp (32-bit),
-// photo.jpg (quality 95) and photo.gif (the 216-colour cube) for measuring the command-line tool.
+// photo.jpg (quality 95), photo.gif (the 216-colour cube) and photo.png (libpng's) for measuring
+// the command-line tool.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -19,6 +20,7 @@ int main(int argc, char** argv) {
             WriteFile(folder + "/photo.bmp", BmpFile(Kind::Photo, 32));
             WriteFile(folder + "/photo.jpg", JpegEncode(Pixels24(Kind::Photo).data(), RowBytes24(), kWidth, kHeight, 95));
             WriteFile(folder + "/photo.gif", GifEncode(CubeIndices(Kind::Photo).data(), kWidth, kHeight, CubeRGB()));
+            WriteFile(folder + "/photo.png", PngEncode(Pixels32(Kind::Photo).data(), kWidth, kHeight));
             return 0;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "%s\n", e.what());

@@ -7,10 +7,13 @@
 
 #include <jpeglib.h>
 #include <gif_lib.h>
+#include <png.h>
+#include <zlib.h>
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_BMP
 #define STBI_ONLY_GIF
+#define STBI_ONLY_PNG
 #include <stb/stb_image.h>
 
 namespace nox::bench {
@@ -120,6 +123,51 @@ size_t GifSlurp(const std::vector<uint8_t>& file) {
 }
 
 // ---- stb_image ----------------------------------------------------------------------------------
+
+// ---- libpng --------------------------------------------------------------------------------------
+
+namespace {
+
+void AppendToVector(png_structp png, png_bytep data, size_t length) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+}  // namespace
+
+std::vector<uint8_t> PngEncode(const uint32_t* pixels, int width, int height) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        throw std::runtime_error("libpng could not write");
+    }
+    png_set_write_fn(png, &out, AppendToVector, nullptr);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+    png_set_compression_level(png, 6);
+    png_set_compression_strategy(png, Z_FILTERED);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    png_set_filler(png, 0, PNG_FILLER_AFTER);
+    for (int y = 0; y < height; ++y)
+        png_write_row(png, reinterpret_cast<png_const_bytep>(pixels + size_t(y) * size_t(width)));
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+size_t PngDecode(const std::vector<uint8_t>& file, std::vector<uint8_t>& out) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, file.data(), file.size())) return 0;
+    image.format = PNG_FORMAT_BGRA;
+    out.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, out.data(), 0, nullptr)) return 0;
+    return size_t(image.width) * image.height;
+}
 
 size_t StbDecode(const std::vector<uint8_t>& file) {
     int w = 0, h = 0, n = 0;

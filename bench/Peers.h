@@ -1,5 +1,5 @@
-// The other libraries our codecs are measured against, called directly: libjpeg-turbo, giflib and
-// stb_image. They are linked into the benchmark program only.
+// The other libraries our codecs are measured against, called directly: libjpeg-turbo, giflib,
+// libpng and stb_image. They are linked into the benchmark program only.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +19,13 @@ std::vector<uint8_t> GifEncode(const uint8_t* indices, int width, int height, co
 // giflib's DGifSlurp over the bytes; returns the first frame's pixel count.
 size_t GifSlurp(const std::vector<uint8_t>& file);
 
-// stb_image: decodes a BMP or GIF (first frame) from memory into 4 bytes per pixel; returns the
+// libpng's write API: 8-bit truecolour from 32-bit blue-green-red-x rows (libpng swaps and drops
+// the fourth byte), deflate level 6 and all five filters chosen per row, as libspng's defaults.
+std::vector<uint8_t> PngEncode(const uint32_t* pixels, int width, int height);
+// libpng's simplified API: decodes into `out` as blue-green-red-alpha; returns the pixel count.
+size_t PngDecode(const std::vector<uint8_t>& file, std::vector<uint8_t>& out);
+
+// stb_image: decodes a BMP, GIF or PNG (first frame) from memory into 4 bytes per pixel; returns the
 // pixel count (0 on failure).
 size_t StbDecode(const std::vector<uint8_t>& file);
 size_t StbDecodeFile(const char* path);

@@ -2,7 +2,7 @@
 # Builds the benchmark program in a build folder of its own (Release, -O2), runs every benchmark
 # once with repetitions, and prints one table: each path of the program beside its peer library
 # or memory limit, the ratio of the medians, the goal, and MISS at the end of a row that misses it.
-# Then the peak memory of `noxsteg-cli convert` on 4000 x 3000 JPEG, GIF and BMP files.
+# Then the peak memory of `noxsteg-cli convert` on 4000 x 3000 JPEG, GIF, BMP and PNG files.
 #   bench/compare.sh [extra Google Benchmark flags, e.g. --benchmark_filter=gif]
 # Environment: JOBS (build jobs, default 2), REPETITIONS (default 5), NOXSTEG_BENCH_DIR (scratch
 # folder for the files the benchmarks write, default /tmp).
@@ -40,8 +40,8 @@ if [ -x "$build/cli/noxsteg-cli" ]; then
   "$build/bench/noxsteg_bench" --write-inputs "$scratch"
   echo
   echo "peak memory of noxsteg-cli convert, 4000x3000 (goal <= 144 MB)"
-  for input in photo.jpg photo.gif photo.bmp; do
-    for output in out.bmp out.jpg out.gif; do
+  for input in photo.jpg photo.gif photo.bmp photo.png; do
+    for output in out.bmp out.jpg out.gif out.png; do
       if /usr/bin/time -v "$build/cli/noxsteg-cli" convert "$scratch/$input" "$scratch/$output" 2>"$scratch/time.txt"; then
         kb=$(sed -n 's/.*Maximum resident set size (kbytes): //p' "$scratch/time.txt")
         mb=$((kb / 1024))

@@ -27,7 +27,8 @@ const char* const kOperationUsage =
 const char* const kUsageNotes =
     "  noxsteg-cli --help | --version\n"
     "\n"
-    "Pictures are BMP, JPEG or GIF files, chosen by the name's ending (.bmp, .jpg, .gif, any case).\n"
+    "Pictures are BMP, JPEG, GIF or PNG files, chosen by the name's ending (.bmp, .jpg, .gif, .png,\n"
+    "any case).\n"
     "An OUT name without one of these endings is written as BMP with \".BMP\" appended.\n"
     "  --quality N   JPEG quality of OUT, 0 to 100 (default 95)\n";
 

@@ -13,6 +13,7 @@ const char* FormatName(TPictureFormat format) {
         case TPictureFormat::pfJPEG: return "JPEG";
         case TPictureFormat::pfGIF: return "GIF";
         case TPictureFormat::pfBMP: return "BMP";
+        case TPictureFormat::pfPNG: return "PNG";
         case TPictureFormat::pfNone: break;
     }
     return "";
@@ -22,7 +23,7 @@ void LoadInput(const std::string& path, TBitmap32& pane) {
     pane.SetHeight(0);
     pane.SetWidth(0);
     if (FormatOfName(path) == TPictureFormat::pfNone)
-        throw Exception("Cannot read " + path + ": its name does not end in .BMP, .JPG or .GIF");
+        throw Exception("Cannot read " + path + ": its name does not end in .BMP, .JPG, .GIF or .PNG");
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) throw EFOpenError(Format(msg::kFOpen, path.c_str()));
     ReadPictureFile(path, pane);

@@ -20,7 +20,7 @@ struct TCommandFamily {
 
 // Looking inside pictures (InspectCommands.cpp): plane, planes, combine, diff, pixel, histogram.
 extern const char* const kInspectUsage;
-// The ending of the files `planes` writes (".bmp" until PNG is written, then ".png").
+// The ending of the files `planes` writes: lossless PNG.
 extern const char* const kPlaneExtension;
 bool RunInspectCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 // Detection of LSB hiding (AnalyseCommands.cpp): analyse.

@@ -18,7 +18,7 @@
 
 namespace nox::cli {
 
-const char* const kPlaneExtension = ".bmp";
+const char* const kPlaneExtension = ".png";
 
 const char* const kInspectUsage =
     "  noxsteg-cli plane     IN CHANNEL BIT OUT      (CHANNEL r, g, b or a; BIT 0 to 7)\n"

@@ -12,6 +12,7 @@
 #include "formats/gif/GifWriter.h"
 #include "formats/jpeg/JpegImage.h"
 #include "formats/jpeg/JpegSettings.h"
+#include "formats/png/PngImage.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
 #include "platform/Picture.h"
@@ -51,6 +52,7 @@ constexpr TFormatName kFormatNames[] = {
     {TPictureFormat::pfJPEG, ".JPG", "jpg"},
     {TPictureFormat::pfGIF, ".GIF", "gif"},
     {TPictureFormat::pfBMP, ".BMP", "bmp"},
+    {TPictureFormat::pfPNG, ".PNG", "png"},
 };
 
 // The registry's picture class for a format; none for pfNone or a format without a class.
@@ -81,6 +83,7 @@ void RegisterPictureFormats() {
         RegisterJpegFormat();
         RegisterGIFFormat();
         InstallGIFWriter();
+        RegisterPNGFormat();
     });
 }
 

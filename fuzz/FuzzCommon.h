@@ -105,11 +105,11 @@ inline uint64_t GifDeclaredPixels(const uint8_t* p, size_t size) {
 
 // Pixels a picture file declares in its headers, as far as a quick look finds them (0 when it
 // does not): for BMP the information header, for GIF the larger of the logical screen and the
-// frames together, for JPEG the first frame header. A file of a few bytes can declare a picture of hundreds
-// of megapixels below the 1 GiB cap; reading it costs as much as the size asks, which would drown
-// the search, so the targets leave files declaring more than kMaxFuzzPixels alone (the regression
-// test reads such files). Small pictures still reach every path of the readers: row lengths up to
-// the cap, every bit depth, compression and frame layout.
+// frames together, for JPEG the first frame header, for PNG the IHDR chunk. A file of a few bytes
+// can declare a picture of hundreds of megapixels below the 1 GiB cap; reading it costs as much as
+// the size asks, which would drown the search, so the targets leave files declaring more than
+// kMaxFuzzPixels alone (the regression test reads such files). Small pictures still reach every
+// path of the readers: row lengths up to the cap, every bit depth, compression and frame layout.
 inline constexpr uint64_t kMaxFuzzPixels = uint64_t{1} << 14;
 
 inline uint64_t DeclaredPixels(std::string_view format, const uint8_t* p, size_t size) {
@@ -120,6 +120,11 @@ inline uint64_t DeclaredPixels(std::string_view format, const uint8_t* p, size_t
         return uint64_t(w < 0 ? -w : w) * uint64_t(h < 0 ? -h : h);
     }
     if (format == "gif") return detail::GifDeclaredPixels(p, size);
+    if (format == "png" && size >= 24) {
+        // The IHDR chunk follows the 8-byte signature: width and height, big-endian, at 16 and 20.
+        auto be32 = [&](size_t at) { return uint64_t(p[at]) << 24 | uint64_t(p[at + 1]) << 16 | uint64_t(p[at + 2]) << 8 | p[at + 3]; };
+        return be32(16) * be32(20);
+    }
     if (format == "jpeg") {
         for (size_t i = 0; i + 9 <= size; ++i)
             if (p[i] == 0xFF && p[i + 1] >= 0xC0 && p[i + 1] <= 0xCF && p[i + 1] != 0xC4 && p[i + 1] != 0xC8 &&

@@ -135,16 +135,18 @@ void TBitmap32::PaintGraphicOpaque(TGraphic& graphic, const TRect& rect) {
 }
 
 void TBitmap32::AssignFromSource(TPersistent* source) {
-    // A device bitmap: its rows converted to 32 bits by the platform, then opaque. Each row is made
+    // A device bitmap: its rows converted to 32 bits by the platform, then opaque unless the
+    // bitmap's fourth bytes are its alpha (a PNG's), which the pane keeps. Each row is made
     // opaque while it is still in the cache, instead of a second pass over the whole buffer; inside
     // Assign the update count holds back MakeOpaque's notifications, so nothing else differs.
     const auto fromDeviceBitmap = [this](const TBitmap& bitmap) {
         SetSize(bitmap.GetWidth(), bitmap.GetHeight());
         if (IsEmpty()) return;
+        const bool keepAlpha = bitmap.AlphaDefined() && bitmap.BitsPerPixel() == 32 && !bitmap.HasBitFields();
         for (int32_t y = 0; y < height_; ++y) {
             TColor32* row = RowAddress(y);
             bitmap.RowTo32(y, row);
-            SetOpaque(row, static_cast<size_t>(width_));  // the count is passed by value: the loop vectorises
+            if (!keepAlpha) SetOpaque(row, static_cast<size_t>(width_));  // the count is passed by value: the loop vectorises
         }
     };
     // Any other graphic paints itself over the current pixels (unpainted ones keep theirs), then
@@ -184,8 +186,11 @@ void TBitmap32::AssignFromSource(TPersistent* source) {
         TPicture picture;
         picture.Assign(clipboard);
         TGraphic* held = picture.Graphic();
+        auto* heldBitmap = dynamic_cast<TBitmap*>(held);
         if (held == nullptr) {
             SetSize(0, 0);
+        } else if (heldBitmap != nullptr && heldBitmap->AlphaDefined()) {
+            fromDeviceBitmap(*heldBitmap);  // a pasted PNG keeps its alpha, as an opened one does
         } else {
             fromGraphic(*held, picture.Width(), picture.Height(), Rect(0, 0, picture.Width(), picture.Height()));
         }

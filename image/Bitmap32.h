@@ -75,8 +75,9 @@ public:
 
     // ---- conversions ---------------------------------------------------------------------------
     // Takes size and pixels from null (empties), a TBitmap32, a TBitmap, another TGraphic, a
-    // TPicture or a TClipboard; anything else is asked to AssignTo this buffer. One Changing
-    // first, one Changed last (also on failure), Resized between when the size changes.
+    // TPicture or a TClipboard; anything else is asked to AssignTo this buffer. Every pixel is
+    // opaque afterwards, except that a device bitmap whose alpha is defined (a PNG) gives its own.
+    // One Changing first, one Changed last (also on failure), Resized between when the size changes.
     void Assign(TPersistent* source) override;
     // Gives a 32-bit device bitmap of this size and these pixels (all four bytes) to a TPicture,
     // a TBitmap or a TClipboard; other targets get the conversion error.

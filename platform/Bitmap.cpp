@@ -112,6 +112,7 @@ TBitmap& TBitmap::operator=(const TBitmap& other) {
     redMask_ = other.redMask_;
     greenMask_ = other.greenMask_;
     blueMask_ = other.blueMask_;
+    alphaDefined_ = other.alphaDefined_;
     return *this;
 }
 

@@ -66,6 +66,11 @@ public:
     void ClearBitFields() { hasBitFields_ = false; }
     std::array<uint32_t, 3> BitFields() const { return {redMask_, greenMask_, blueMask_}; }
 
+    // Whether the fourth byte of 32-bit pixels is the picture's opacity (a PNG file's alpha), which
+    // a pane keeps; otherwise it is no colour and a pane makes every pixel opaque.
+    bool AlphaDefined() const { return alphaDefined_; }
+    void SetAlphaDefined(bool defined) { alphaDefined_ = defined; }
+
     // ---- conversions ---------------------------------------------------------------------------
     // Row y as 32-bit pixels (blue, green, red, 0): colour-table look-up for 1, 4 and 8 bits
     // (an index beyond the table gives black), 5-5-5 for plain 16 bits, the masks for bit fields,
@@ -101,6 +106,7 @@ private:
     std::vector<TRGBQuad> colorTable_;
     bool hasBitFields_ = false;
     uint32_t redMask_ = 0, greenMask_ = 0, blueMask_ = 0;
+    bool alphaDefined_ = false;
 };
 
 }  // namespace nox

@@ -9,7 +9,9 @@ packages=(
   fonts-dejavu-extra                         # its narrow font (DejaVu Sans Condensed)
   libjpeg62-turbo-dev                        # JPEG coding
   zlib1g-dev                                 # CRC-32 of hidden payloads
+  libspng-dev                                # PNG coding
   libgtest-dev libgmock-dev                  # tests
+  libpng-dev                                 # tests: the independent PNG decode
   xvfb xauth xclip                           # the window without a desktop, its clipboard (end-to-end runs)
   "$@"
 )

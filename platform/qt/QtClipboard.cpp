@@ -50,6 +50,7 @@ std::unique_ptr<TBitmap> FromImage(const QImage& image) {
 
 unsigned ClipboardFormatOfMimeType(const QString& type) {
     if (type == QLatin1String("image/gif")) return RegisterClipboardFormat("GIF Image");
+    if (type == QLatin1String("image/png")) return RegisterClipboardFormat("PNG");
     if (type == kQtImage || type.startsWith(QLatin1String("image/"))) return CF_BITMAP;
     if (type == QLatin1String("text/plain")) return CF_TEXT;
     return 0;

@@ -1,6 +1,6 @@
 // The clipboard of Clipboard.h over QClipboard. Copy places one image; paste sees the MIME types
 // of the clipboard in its own order as formats: "image/gif" is the "GIF Image" format (read by our
-// GIF reader), "image/bmp" is CF_BITMAP read by our BMP reader, any other image type is CF_BITMAP
+// GIF reader), "image/png" the "PNG" format (read by our PNG reader), "image/bmp" is CF_BITMAP read by our BMP reader, any other image type is CF_BITMAP
 // converted by Qt to 32 bits per pixel, "text/plain" is CF_TEXT.
 #pragma once
 

@@ -118,8 +118,8 @@ TEST_F(FormTest, HasTheDesignedCaptionAndComponents) {
     std::vector<std::string> entries;
     for (QAction* action : form.PopupMenu1->actions()) entries.push_back(action->text().toStdString());
     EXPECT_EQ(entries, (std::vector<std::string>{"Copy", "Paste", "Blacken", "Whiten", "", "Inspect..."}));
-    EXPECT_EQ(form.OpenDialog1.Filter, "Image/Text files|*.jpg;*.gif;*.bmp;*.txt");
-    EXPECT_EQ(form.SaveDialog1.Filter, "BMP pictures|*.BMP|JPEG pictures|*.JPG|GIF pictures|*.GIF");
+    EXPECT_EQ(form.OpenDialog1.Filter, "Image/Text files|*.jpg;*.gif;*.bmp;*.png;*.txt");
+    EXPECT_EQ(form.SaveDialog1.Filter, "BMP pictures|*.BMP|JPEG pictures|*.JPG|GIF pictures|*.GIF|PNG pictures|*.PNG");
     for (TImage32* pane : {form.ImageL, form.ImageM, form.ImageR}) {
         EXPECT_EQ(pane->ScaleMode(), smStretch);
         EXPECT_EQ(pane->Scale(), 1.0f);

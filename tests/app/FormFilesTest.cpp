@@ -6,11 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFrame>
 #include <QFile>
 #include <QLabel>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QUrl>
 
 #include <sys/stat.h>
 
@@ -30,9 +35,9 @@ using test::Opaque;
 using test::Pixels;
 using test::ReadBytes;
 
-const char* const kOpenFilter = "OpenFile(Open Left Picture|Image/Text files|*.jpg;*.gif;*.bmp;*.txt)";
-const char* const kOpenMiddleFilter = "OpenFile(Open Middle Picture|Image/Text files|*.jpg;*.gif;*.bmp;*.txt)";
-const char* const kSaveDialog = "SaveFile(|BMP pictures|*.BMP|JPEG pictures|*.JPG|GIF pictures|*.GIF)";
+const char* const kOpenFilter = "OpenFile(Open Left Picture|Image/Text files|*.jpg;*.gif;*.bmp;*.png;*.txt)";
+const char* const kOpenMiddleFilter = "OpenFile(Open Middle Picture|Image/Text files|*.jpg;*.gif;*.bmp;*.png;*.txt)";
+const char* const kSaveDialog = "SaveFile(|BMP pictures|*.BMP|JPEG pictures|*.JPG|GIF pictures|*.GIF|PNG pictures|*.PNG)";
 const char* const kHourGlass = "SetCursor(crHourGlass)";
 const char* const kDefault = "SetCursor(crDefault)";
 
@@ -103,6 +108,7 @@ TEST_F(FormFilesTest, OpenReadsEveryFormatIntoItsPane) {
     flat.SetSize(16, 8);
     flat.Clear(0xFF808080u);
     WritePicture(Path("flat.JpG"), flat, 100);
+    WritePicture(Path("picture.PNG"), picture);
 
     const struct {
         void (TForm1::*open)();
@@ -115,6 +121,7 @@ TEST_F(FormFilesTest, OpenReadsEveryFormatIntoItsPane) {
         {&TForm1::OpenMiddleButtonClick, &TForm1::ImageM, "picture.bmp", kOpenMiddleFilter, Opaque(Pixels(picture)), 47, 33},
         {&TForm1::OpenLeftButtonClick, &TForm1::ImageL, "web.gif", kOpenFilter, Pixels(web), 6, 4},
         {&TForm1::OpenMiddleButtonClick, &TForm1::ImageM, "flat.JpG", kOpenMiddleFilter, {}, 16, 8},
+        {&TForm1::OpenLeftButtonClick, &TForm1::ImageL, "picture.PNG", kOpenFilter, Opaque(Pixels(picture)), 47, 33},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -153,6 +160,7 @@ TEST_F(FormFilesTest, AFileThatCannotBeReadIsReportedAndLeavesThePaneEmptyWithIt
     test::WriteText(Path("short.bmp"), "BM12");
     test::WriteText(Path("other.bmp"), std::string("PK") + std::string(60, '\0'));
     test::WriteText(Path("text.jpg"), "plain text, no picture");
+    test::WriteText(Path("text.png"), "plain text, no picture, long enough for a header");
     const struct {
         const char* name;
         std::string message;
@@ -160,6 +168,7 @@ TEST_F(FormFilesTest, AFileThatCannotBeReadIsReportedAndLeavesThePaneEmptyWithIt
         {"short.bmp", "Stream read error."},
         {"other.bmp", "Bitmap image is not valid."},
         {"text.jpg", Format("JPEG error #%d.", static_cast<int>(JERR_NO_SOI))},
+        {"text.png", "Invalid PNG file (invalid signature)."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -209,7 +218,7 @@ TEST_F(FormFilesTest, ACorruptJpegScanLeavesNoHalfDrawnPicture) {
 
 TEST_F(FormFilesTest, SaveChoosesTheFormatByTheNameAloneAndCorrectsANameOfNoFormat) {
     test::FillPattern(form->ImageR->Bitmap(), 13, 7);
-    const std::string note = "ShowNote(Noxsteg|The file name did not have a recognized extension (\"BMP\", \"JPG\", or \"GIF\"): \"BMP\" was used.)";
+    const std::string note = "ShowNote(Noxsteg|The file name did not have a recognized extension (\"BMP\", \"JPG\", \"GIF\", or \"PNG\"): \"BMP\" was used.)";
     const struct {
         const char* answer;
         const char* written;
@@ -376,6 +385,60 @@ TEST_F(FormFilesTest, APictureHiddenWithSetLSBsAndSavedAsBmpIsRevealedFromTheFil
             black += white ? 0 : 1;
         }
     EXPECT_GT(black, 0u);  // the secret has something to reveal
+}
+
+// A file dropped on the Left or Middle pane opens there as its Open button would open it (names,
+// picture, cursor, error box), without a dialog; of several files the first. Anything else is
+// refused and changes nothing. An acceptable drag frames the pane while it hovers.
+TEST_F(FormFilesTest, AFileDroppedOnAPaneOpensThere) {
+    WritePicture(Path("drop.png"), picture);
+    test::WriteText(Path("bad.png"), "plain text, no picture, long enough for a header");
+    test::WriteText(Path("notes.txt"), "notes");
+    const auto file = [this](const char* name) { return QUrl::fromLocalFile(QString::fromStdString(Path(name))); };
+    const struct {
+        TImage32* TForm1::*pane;
+        QLabel* TForm1::*name;
+        QList<QUrl> urls;  // none: a drag of plain text
+        const char* opened;  // null: refused
+        std::vector<std::string> calls;
+    } cases[] = {
+        {&TForm1::ImageL, &TForm1::lFNameL, {file("drop.png")}, "drop.png", {kHourGlass, kDefault}},
+        {&TForm1::ImageM, &TForm1::lFNameM, {file("drop.png"), file("notes.txt")}, "drop.png", {kHourGlass, kDefault}},
+        {&TForm1::ImageM, &TForm1::lFNameM, {file("bad.png")}, "bad.png",
+         {kHourGlass, kDefault, "ShowError(Noxsteg|Invalid PNG file (invalid signature).)"}},
+        {&TForm1::ImageL, &TForm1::lFNameL, {file("notes.txt"), file("drop.png")}, nullptr, {}},
+        {&TForm1::ImageM, &TForm1::lFNameM, {QUrl("https://example.org/drop.png")}, nullptr, {}},
+        {&TForm1::ImageL, &TForm1::lFNameL, {}, nullptr, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.urls.isEmpty() ? "text" : c.urls.first().toString().toStdString());
+        TImage32& pane = *(form.get()->*c.pane);
+        QLabel& name = *(form.get()->*c.name);
+        PutSomethingIn(pane);
+        name.setText("before");
+        desktop.Calls.clear();
+        QMimeData mime;
+        if (c.urls.isEmpty()) mime.setText("drop.png");
+        mime.setUrls(c.urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&pane, &enter);
+        EXPECT_EQ(enter.isAccepted(), c.opened != nullptr);
+        auto* frame = pane.findChild<QFrame*>();
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(!frame->isHidden(), c.opened != nullptr) << "the pane shows it accepts the hovering drag";
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&pane, &drop);
+        EXPECT_TRUE(frame->isHidden());
+        EXPECT_EQ(desktop.Calls, c.calls);
+        if (c.opened == nullptr) {
+            EXPECT_EQ(pane.Bitmap().Width(), 5);
+            EXPECT_EQ(name.text().toStdString(), "before");
+        } else {
+            EXPECT_EQ(name.text().toStdString(), Path(c.opened));
+            if (c.calls.size() == 2) EXPECT_EQ(Pixels(pane.Bitmap()), Opaque(Pixels(picture)));
+            else EXPECT_EQ(pane.Bitmap().Width(), 0);
+        }
+    }
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ TEST_F(CliRun, EmptyInputGivesAnEmptyResultFile) {
 
 TEST_F(CliRun, OutputNameWithoutFormatGetsBmpAppendedWithTheNote) {
     const std::string note =
-        "The file name did not have a recognized extension (\"BMP\", \"JPG\", or \"GIF\"): \"BMP\" was used.\n";
+        "The file name did not have a recognized extension (\"BMP\", \"JPG\", \"GIF\", or \"PNG\"): \"BMP\" was used.\n";
     for (const char* name : {"result", "result.jpeg"}) {
         const Result r = Cli({"convert", left_, Path(name)});
         EXPECT_EQ(r.status, 0);
@@ -92,12 +92,13 @@ TEST_F(CliRun, InfoPrintsOneLinePerFile) {
     EXPECT_EQ(r.err, "");
 }
 
-TEST_F(CliRun, InfoNamesJpegAndGifFiles) {
+TEST_F(CliRun, InfoNamesJpegGifAndPngFiles) {
     const std::string corpus = NOXSTEG_CORPUS_DIR;
     const std::string jpg = corpus + "/jpeg/video-001.jpg", gif = corpus + "/gif/video-001.gif";
-    const Result r = Cli({"info", jpg, gif});
+    const std::string png = corpus + "/png/basn2c08.png";
+    const Result r = Cli({"info", jpg, gif, png});
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, jpg + ": 150x103 JPEG\n" + gif + ": 150x103 GIF\n");
+    EXPECT_EQ(r.out, jpg + ": 150x103 JPEG\n" + gif + ": 150x103 GIF\n" + png + ": 32x32 PNG\n");
 }
 
 TEST_F(CliRun, ErrorsPrintTheErrorBoxTextLastAndExit1) {
@@ -105,6 +106,7 @@ TEST_F(CliRun, ErrorsPrintTheErrorBoxTextLastAndExit1) {
     badPlanes[26] = 0;
     WriteBytes("bad.bmp", badPlanes);
     WriteBytes("notes.txt", {'h', 'i'});
+    WriteBytes("bad.png", {'h', 'i'});
     const struct {
         std::vector<std::string> args;
         std::string lastLine;
@@ -112,10 +114,11 @@ TEST_F(CliRun, ErrorsPrintTheErrorBoxTextLastAndExit1) {
         {{"convert", Path("missing.bmp"), Path("out.bmp")}, "Cannot open file " + Path("missing.bmp") + "."},
         {{"add", left_, Path("missing.gif"), Path("out.bmp")}, "Cannot open file " + Path("missing.gif") + "."},
         {{"convert", Path("notes.txt"), Path("out.bmp")},
-         "Cannot read " + Path("notes.txt") + ": its name does not end in .BMP, .JPG or .GIF."},
+         "Cannot read " + Path("notes.txt") + ": its name does not end in .BMP, .JPG, .GIF or .PNG."},
         {{"convert", Path("bad.bmp"), Path("out.bmp")}, "Bitmap image is not valid."},
         {{"convert", left_, Path("no/such/folder/out.bmp")}, "Cannot create file " + Path("no/such/folder/out.bmp") + "."},
         {{"info", left_, Path("bad.bmp")}, "Bitmap image is not valid."},
+        {{"convert", Path("bad.png"), Path("out.png")}, "Invalid PNG file (end of stream)."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lastLine);
@@ -154,29 +157,33 @@ TEST_F(CliRun, HelpAndVersionGoToStandardOutput) {
     EXPECT_EQ(r.out, "noxsteg-cli 0.1.0\n");
 }
 
-// Hiding the secret in the cover and showing it again gives the secret exactly.
+// Hiding the secret in the cover, saving the result as BMP or PNG, and showing it again from that
+// file gives the secret exactly.
 TEST_F(CliRun, SetLsbsThenShowLsbsRevealsTheSecretExactly) {
-    const std::string samples = std::string(NOXSTEG_SOURCE_DIR) + "/samples/";
-    ASSERT_EQ(Cli({"set-lsbs", samples + "cover.bmp", samples + "secret.bmp", Path("out.bmp")}).status, 0);
-    ASSERT_EQ(Cli({"show-lsbs", Path("out.bmp"), Path("reveal.bmp")}).status, 0);
+    for (const std::string ext : {".bmp", ".png"}) {
+        SCOPED_TRACE(ext);
+        const std::string samples = std::string(NOXSTEG_SOURCE_DIR) + "/samples/";
+        ASSERT_EQ(Cli({"set-lsbs", samples + "cover.bmp", samples + "secret.bmp", Path("out" + ext)}).status, 0);
+        ASSERT_EQ(Cli({"show-lsbs", Path("out" + ext), Path("reveal" + ext)}).status, 0);
 
-    TBitmap32 secret, reveal;
-    ASSERT_TRUE(ReadPictureFile(samples + "secret.bmp", secret));
-    ASSERT_TRUE(ReadPictureFile(Path("reveal.bmp"), reveal));
-    ASSERT_EQ(reveal.Width(), secret.Width());
-    ASSERT_EQ(reveal.Height(), secret.Height());
-    size_t black = 0, white = 0, mismatches = 0;
-    for (int32_t y = 0; y < secret.Height(); ++y)
-        for (int32_t x = 0; x < secret.Width(); ++x) {
-            const TColor32 s = secret.GetPixel(x, y);
-            black += s == 0xFF000000u;
-            white += s == 0xFFFFFFFFu;
-            mismatches += reveal.GetPixel(x, y) != s;
-        }
-    EXPECT_EQ(black + white, static_cast<size_t>(secret.Width() * secret.Height())) << "the secret is black and white";
-    EXPECT_GT(black, 1000u);
-    EXPECT_GT(white, 1000u);
-    EXPECT_EQ(mismatches, 0u);
+        TBitmap32 secret, reveal;
+        ASSERT_TRUE(ReadPictureFile(samples + "secret.bmp", secret));
+        ASSERT_TRUE(ReadPictureFile(Path("reveal" + ext), reveal));
+        ASSERT_EQ(reveal.Width(), secret.Width());
+        ASSERT_EQ(reveal.Height(), secret.Height());
+        size_t black = 0, white = 0, mismatches = 0;
+        for (int32_t y = 0; y < secret.Height(); ++y)
+            for (int32_t x = 0; x < secret.Width(); ++x) {
+                const TColor32 s = secret.GetPixel(x, y);
+                black += s == 0xFF000000u;
+                white += s == 0xFFFFFFFFu;
+                mismatches += reveal.GetPixel(x, y) != s;
+            }
+        EXPECT_EQ(black + white, static_cast<size_t>(secret.Width() * secret.Height())) << "the secret is black and white";
+        EXPECT_GT(black, 1000u);
+        EXPECT_GT(white, 1000u);
+        EXPECT_EQ(mismatches, 0u);
+    }
 }
 
 }  // namespace

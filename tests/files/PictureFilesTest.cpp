@@ -27,7 +27,8 @@ TEST(PictureFiles, FormatOfName) {
         {"x.bmp.bmp", pfBMP},      {".BMP", pfBMP},         {"result", pfNone},
         {"cat.jpeg", pfNone},      {"cat.txt", pfNone},     {"cat.bmp ", pfNone},
         {"bmp", pfNone},           {"", pfNone},            {"cat.bmp.txt", pfNone},
-        {"catbmp", pfNone},        {"a.b\xC2\xAD", pfNone},
+        {"catbmp", pfNone},        {"a.b\xC2\xAD", pfNone},   {"cat.png", pfPNG},
+        {"/a/CAT.pNg", pfPNG},     {"cat.png.txt", pfNone}, {"catpng", pfNone},
     };
     for (const auto& c : cases) EXPECT_EQ(FormatOfName(c.name), c.format) << '"' << c.name << '"';
 }
@@ -44,6 +45,7 @@ TEST(PictureFiles, SaveNameWithoutFormatGetsBmpAppended) {
         {"a.gif", "a.gif", pfGIF, false},
         {"x.bmp.bmp", "x.bmp.bmp", pfBMP, false},
         {"p.JPG", "p.JPG", pfJPEG, false},
+        {"p.Png", "p.Png", pfPNG, false},
     };
     for (const auto& c : cases) {
         const TSaveName s = CorrectSaveName(c.name);
@@ -52,7 +54,7 @@ TEST(PictureFiles, SaveNameWithoutFormatGetsBmpAppended) {
         EXPECT_EQ(s.Corrected, c.corrected) << c.name;
     }
     EXPECT_STREQ(kUnrecognizedExtensionNote,
-                 "The file name did not have a recognized extension (\"BMP\", \"JPG\", or \"GIF\"): \"BMP\" was used.");
+                 "The file name did not have a recognized extension (\"BMP\", \"JPG\", \"GIF\", or \"PNG\"): \"BMP\" was used.");
 }
 
 class PictureFilesOnDisk : public testing::Test {

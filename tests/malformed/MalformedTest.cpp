@@ -12,6 +12,7 @@
 #include "formats/bmp/Bmp.h"
 #include "formats/gif/GifImage.h"
 #include "formats/jpeg/JpegImage.h"
+#include "formats/png/PngImage.h"
 #include "image/Bitmap32.h"
 #include "platform/Bitmap.h"
 #include "platform/Errors.h"
@@ -37,6 +38,37 @@ const Case kCases[] = {
     // reader fills the 41 megapixels it was not given (within its budget for unproven fill) and
     // the pane shows the 6 x 5 screen. It took 14 s under the address checker.
     {"gif/frame-32262x1280-on-6x5-screen-in-65-bytes.gif", "picture 6x5"},
+    // PNG: every refusal carries libspng's reason. Cut inside each chunk of a small RGB file:
+    {"png/truncated-in-signature.png", "EInvalidGraphic: Invalid PNG file (end of stream)."},
+    {"png/truncated-in-IHDR.png", "EInvalidGraphic: Invalid PNG file (end of stream)."},
+    {"png/truncated-in-gAMA.png", "EInvalidGraphic: Invalid PNG file (end of stream)."},
+    {"png/truncated-in-IDAT.png", "EInvalidGraphic: Invalid PNG file (end of stream)."},
+    // ... but a file that ends in or before IEND has all its pixels, checked, and opens.
+    {"png/truncated-in-IEND.png", "picture 4x3"},
+    {"png/missing-IEND.png", "picture 4x3"},
+    // Checksums: a critical chunk's refuses the file (the last IDAT's too, read after the
+    // image), an ancillary chunk's is ignored.
+    {"png/bad-crc-in-IHDR.png", "EInvalidGraphic: Invalid PNG file (invalid chunk checksum)."},
+    {"png/bad-crc-in-IDAT.png", "EInvalidGraphic: Invalid PNG file (invalid chunk checksum)."},
+    {"png/bad-crc-in-gAMA-ancillary.png", "picture 4x3"},
+    {"png/bad-ihdr-width-0.png", "EInvalidGraphic: Invalid PNG file (invalid image width)."},
+    {"png/bad-ihdr-height-0.png", "EInvalidGraphic: Invalid PNG file (invalid image height)."},
+    {"png/bad-ihdr-width-2147483648.png", "EInvalidGraphic: Invalid PNG file (invalid image width)."},
+    {"png/bad-ihdr-bit-depth-3.png", "EInvalidGraphic: Invalid PNG file (invalid bit depth)."},
+    {"png/bad-ihdr-palette-bit-depth-16.png", "EInvalidGraphic: Invalid PNG file (invalid bit depth)."},
+    {"png/bad-ihdr-colour-type-5.png", "EInvalidGraphic: Invalid PNG file (invalid color type)."},
+    {"png/bad-ihdr-compression-method-1.png", "EInvalidGraphic: Invalid PNG file (invalid compression method)."},
+    {"png/bad-ihdr-filter-method-1.png", "EInvalidGraphic: Invalid PNG file (invalid filter method)."},
+    {"png/bad-ihdr-interlace-method-2.png", "EInvalidGraphic: Invalid PNG file (invalid interlace method)."},
+    // 40 GB of pixels declared in 80 bytes: refused by the cap before anything is allocated.
+    {"png/huge-100000x100000.png", "EOutOfMemory: Out of memory"},
+    // An index beyond a 2-entry palette gives black, as the device bitmap's look-up does.
+    {"png/palette-index-3-of-2-entries.png", "picture 4x2"},
+    {"png/palette-missing.png", "EInvalidGraphic: Invalid PNG file (missing PLTE for indexed image)."},
+    {"png/zero-length-IDAT.png", "EInvalidGraphic: Invalid PNG file (IDAT stream too short)."},
+    {"png/IDAT-two-of-three-rows.png", "EInvalidGraphic: Invalid PNG file (IDAT stream too short)."},
+    {"png/no-IDAT.png", "EInvalidGraphic: Invalid PNG file (invalid chunk position)."},
+    {"png/filter-type-9.png", "EInvalidGraphic: Invalid PNG file (invalid scanline filter)."},
 };
 
 std::string PaneOutcome(TGraphic& graphic) {
@@ -64,6 +96,11 @@ std::string Read(const std::string& format, std::vector<uint8_t> bytes) {
             TGIFImage gif;
             gif.LoadFromStream(in);
             return PaneOutcome(gif);
+        }
+        if (format == "png") {
+            TPNGImage png;
+            png.LoadFromStream(in);
+            return PaneOutcome(png);
         }
         return "no reader for " + format;
     } catch (const Exception& e) {
