@@ -15,7 +15,7 @@
 #include "app/PaneDrop.h"
 #include "app/RadioGroup.h"
 #include "app/ShellOpen.h"
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "image/Combine.h"
 
 namespace nox {

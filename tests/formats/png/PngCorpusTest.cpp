@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "platform/Stream.h"
 
 namespace nox {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/files/PictureFiles.h"
+#include "files/PictureFiles.h"
 #include "formats/png/PngImage.h"
 #include "platform/Clipboard.h"
 #include "platform/Errors.h"
