@@ -1,9 +1,7 @@
 // Reading a PNG file through libspng into a 32-bit device bitmap with the file's alpha.
 #include <spng.h>
 
-#include <algorithm>
 #include <memory>
-#include <utility>
 
 #include "formats/png/PngImage.h"
 #include "platform/Errors.h"
@@ -59,8 +57,14 @@ void ReadPng(std::span<const uint8_t> file, TBitmap& bitmap) {
     // up to IEND are read too, so that a damaged IDAT is refused as every other critical chunk is;
     // a file that ends before IEND, its pixels complete and checked, still opens.
     if (const int rest = spng_decode_chunks(ctx.get()); rest != SPNG_IO_EOF) Check(rest);
-    // Red-green-blue-alpha becomes the device bitmap's blue-green-red-alpha.
-    for (size_t i = 0; i + 3 < pixels.size(); i += 4) std::swap(pixels[i], pixels[i + 2]);
+    // Red-green-blue-alpha becomes the device bitmap's blue-green-red-alpha: in a little-endian
+    // 32-bit word the first and third bytes trade places (a loop the compiler vectorises).
+    auto* words = reinterpret_cast<uint32_t*>(pixels.data());
+    const size_t count = pixels.size() / 4;
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t p = words[i];
+        words[i] = (p & 0xFF00FF00u) | (p >> 16 & 0xFFu) | (p & 0xFFu) << 16;
+    }
 }
 
 }  // namespace nox
