@@ -255,7 +255,7 @@ TEST_F(FormFilesTest, SaveChoosesTheFormatByTheNameAloneAndCorrectsANameOfNoForm
 
 TEST_F(FormFilesTest, ACorrectedNameThatExistsIsReplacedOnlyWhenTheUserSaysYes) {
     test::FillPattern(form->ImageR->Bitmap(), 3, 2);
-    const std::string note = "ShowNote(Noxsteg|The file name did not have a recognized extension (\"BMP\", \"JPG\", or \"GIF\"): \"BMP\" was used.)";
+    const std::string note = "ShowNote(Noxsteg|The file name did not have a recognized extension (\"BMP\", \"JPG\", \"GIF\", or \"PNG\"): \"BMP\" was used.)";
     const std::string question = "AskYesNo(Noxsteg|" + Path("result.BMP") + " already exists.\nDo you want to replace it?)";
     const struct {
         const char* name;

@@ -40,9 +40,9 @@ TEST_F(FormInspectorTest, OneInspectorFollowsThePopupPaneAndSavesItsView) {
     desktop.DialogAnswers = {Path("plane")};
     inspector->SaveViewClick();
     EXPECT_EQ(desktop.Calls,
-              (std::vector<std::string>{"SaveFile(|BMP pictures|*.BMP|JPEG pictures|*.JPG|GIF pictures|*.GIF)",
+              (std::vector<std::string>{"SaveFile(|BMP pictures|*.BMP|JPEG pictures|*.JPG|GIF pictures|*.GIF|PNG pictures|*.PNG)",
                                         "ShowNote(Noxsteg|The file name did not have a recognized extension (\"BMP\", "
-                                        "\"JPG\", or \"GIF\"): \"BMP\" was used.)",
+                                        "\"JPG\", \"GIF\", or \"PNG\"): \"BMP\" was used.)",
                                         "SetCursor(crHourGlass)", "SetCursor(crDefault)"}));
     TBitmap32 back;
     ASSERT_TRUE(ReadPictureFile(Path("plane.BMP"), back));

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -16,6 +17,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QUrl>
 
 #include "platform/qt/QtDesktop.h"
@@ -36,20 +38,27 @@ TEST(QtDesktop, FiltersShowTheirDescriptionsAndMatchWithoutRegardToCase) {
         QFile(dir.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly);
     {
         const auto open = MakeFileDialog(nullptr, "Open Left Picture", kOpenFilter, false);
+        auto* model = open->findChild<QFileSystemModel*>();
+        ASSERT_NE(model, nullptr);
+        // The list the user sees, once Qt has read the folder (it reads in the background).
+        const QString wanted = QFileInfo(dir.path()).canonicalFilePath();
+        bool loaded = false;
+        QObject::connect(model, &QFileSystemModel::directoryLoaded,
+                         [&](const QString& path) { loaded = loaded || QFileInfo(path).canonicalFilePath() == wanted; });
         open->setDirectory(dir.path());
         const auto* combo = open->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         ASSERT_NE(combo, nullptr);
         EXPECT_EQ(combo->itemText(0), "Image/Text files");
-        // The list the user sees, once the folder has been read (Qt reads it in the background).
-        auto* model = open->findChild<QFileSystemModel*>();
-        ASSERT_NE(model, nullptr);
+        QElapsedTimer waited;
+        waited.start();
+        while (!loaded && waited.elapsed() < 10000) {
+            QCoreApplication::processEvents();
+            QThread::msleep(5);
+        }
+        QCoreApplication::processEvents();
         const QModelIndex root = model->index(dir.path());
         QStringList shown;
-        for (int tries = 0; tries < 500 && shown.size() < 4; ++tries) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            shown.clear();
-            for (int row = 0; row < model->rowCount(root); ++row) shown << model->index(row, 0, root).data().toString();
-        }
+        for (int row = 0; row < model->rowCount(root); ++row) shown << model->index(row, 0, root).data().toString();
         shown.sort();
         EXPECT_EQ(shown, (QStringList{"DOG.BMP", "a.gif", "cat.JpG", "notes.TXT"}));
     }
