@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -70,13 +71,17 @@ TLayoutForm::TLayoutForm(QWidget* parent) : QWidget(parent) {
     Order->addItems({"rows", "columns"});
     Bits = new QComboBox(this);
     Bits->addItems({"msb", "lsb"});
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
+    // Two rows of two parts, so that every field shows its whole value in the Inspector's side.
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    int part = 0;
     for (auto [label, field] : {std::pair<const char*, QWidget*>{"Planes", Planes}, {"Channels", Channels}, {"Order", Order}, {"Bits", Bits}}) {
-        row->addWidget(new QLabel(label, this));
-        row->addWidget(field);
+        grid->addWidget(new QLabel(label, this), part / 2, (part % 2) * 2);
+        grid->addWidget(field, part / 2, (part % 2) * 2 + 1);
+        ++part;
     }
-    row->addStretch();
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
     connect(Planes, &QLineEdit::textChanged, this, &TLayoutForm::LayoutChanged);
     connect(Channels, &QLineEdit::textChanged, this, &TLayoutForm::LayoutChanged);
     connect(Order, &QComboBox::currentIndexChanged, this, &TLayoutForm::LayoutChanged);

@@ -100,7 +100,7 @@ TInspectorWindow::TInspectorWindow(std::array<TImage32*, 3> panes, std::function
     left->addWidget(readout_);
 
     tabs_ = new QTabWidget(this);
-    tabs_->setFixedWidth(330);
+    tabs_->setFixedWidth(400);
     BuildViewTab();
     BuildDifferenceTab();
     BuildHistogramTab();
@@ -117,7 +117,7 @@ TInspectorWindow::TInspectorWindow(std::array<TImage32*, 3> panes, std::function
     for (const auto& [key, step] : {std::pair{Qt::Key_Left, -1}, std::pair{Qt::Key_Right, 1}})
         connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, [this, step = step] { StepView(step); });
 
-    resize(1000, 680);
+    resize(1070, 680);
     ShowReadout(std::nullopt);
     Refresh();
 }
