@@ -126,6 +126,12 @@ void TBitmap32::Assign(TPersistent* source) {
     Changed();
 }
 
+void TBitmap32::CopyPixels(const TBitmap32& source) {
+    if (&source == this) return;
+    SetSize(source.Width(), source.Height());
+    if (!IsEmpty()) std::memcpy(bits_, source.bits_, PixelCount() * sizeof(TColor32));
+}
+
 void TBitmap32::PaintGraphicOpaque(TGraphic& graphic, const TRect& rect) {
     TCanvas canvas(bits_, width_, height_);
     canvas.MakeCoveredRowsOpaque();
@@ -161,9 +167,8 @@ void TBitmap32::AssignFromSource(TPersistent* source) {
         SetSize(0, 0);
     } else if (auto* other = dynamic_cast<TBitmap32*>(source)) {
         if (other == this) return;
-        SetSize(other->Width(), other->Height());
+        CopyPixels(*other);
         if (!IsEmpty()) {
-            std::memcpy(bits_, other->bits_, PixelCount() * sizeof(TColor32));
             drawMode_ = other->drawMode_;
             masterAlpha_ = other->masterAlpha_;
             outerColor_ = other->outerColor_;

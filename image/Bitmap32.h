@@ -79,6 +79,9 @@ public:
     // opaque afterwards, except that a device bitmap whose alpha is defined (a PNG) gives its own.
     // One Changing first, one Changed last (also on failure), Resized between when the size changes.
     void Assign(TPersistent* source) override;
+    // Takes the size and every pixel of another buffer, all four bytes (a plain copy, for buffers
+    // that look at a picture without owning it). Fires only what SetSize fires.
+    void CopyPixels(const TBitmap32& source);
     // Gives a 32-bit device bitmap of this size and these pixels (all four bytes) to a TPicture,
     // a TBitmap or a TClipboard; other targets get the conversion error.
     void AssignTo(TPersistent& dest) override;

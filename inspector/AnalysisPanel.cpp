@@ -12,7 +12,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <cstring>
 
 #include "image/Bitmap32.h"
 
@@ -226,8 +225,7 @@ void TAnalysisPanel::SetPicture(const TBitmap32& picture) {
 
     // The worker reads its own copy: the pane's picture may change while it works.
     auto copy = std::make_shared<TBitmap32>();
-    copy->SetSize(picture.Width(), picture.Height());
-    std::memcpy(copy->Bits(), picture.Bits(), picture.PixelCount() * sizeof(TColor32));
+    copy->CopyPixels(picture);
     cancel_ = std::make_shared<std::atomic<bool>>(false);
     worker_ = std::thread([this, copy, cancel = cancel_, generation = generation_] {
         int shown = -1;

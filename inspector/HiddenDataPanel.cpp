@@ -15,7 +15,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include <cstring>
 #include <stdexcept>
 
 #include "analysis/HiddenBytes.h"
@@ -171,8 +170,7 @@ THiddenDataPanel::THiddenDataPanel(TImage32& left, TImage32& right, QWidget* par
 }
 
 void THiddenDataPanel::SetPicture(const TBitmap32& picture) {
-    picture_.SetSize(picture.Width(), picture.Height());
-    if (!picture.IsEmpty()) std::memcpy(picture_.Bits(), picture.Bits(), picture.PixelCount() * sizeof(TColor32));
+    picture_.CopyPixels(picture);
     Findings->clear();
     findingLayouts_.clear();
     ShowExtract();
@@ -265,8 +263,7 @@ void THiddenDataPanel::HideIntoRight() {
         if (left_.Bitmap().IsEmpty()) throw Exception("The Left pane is empty: open a cover picture there first.");
         // Checked on the cover, so that a refusal leaves the Right pane as it was.
         TBitmap32 result;
-        result.SetSize(left_.Bitmap().Width(), left_.Bitmap().Height());
-        std::memcpy(result.Bits(), left_.Bitmap().Bits(), result.PixelCount() * sizeof(TColor32));
+        result.CopyPixels(left_.Bitmap());
         analysis::HidePayload(result, layout, payload);
         right_.Bitmap().Assign(&result);
         right_.setProperty(kPayloadLayoutProperty, Text(analysis::LayoutText(layout)));

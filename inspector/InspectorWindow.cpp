@@ -39,15 +39,6 @@ bool SamePixels(const TBitmap32& a, const TBitmap32& b) {
     return a.PixelCount() == 0 || std::memcmp(a.Bits(), b.Bits(), a.PixelCount() * sizeof(TColor32)) == 0;
 }
 
-void CopyPixels(const TBitmap32& from, TBitmap32& to) {
-    if (from.PixelCount() == 0) {
-        to.SetSize(0, 0);
-        return;
-    }
-    to.SetSize(from.Width(), from.Height());
-    std::memcpy(to.Bits(), from.Bits(), from.PixelCount() * sizeof(TColor32));
-}
-
 // What the colours of a view mean, said under its name.
 QString Legend(const analysis::TView& view) {
     switch (view.Kind) {
@@ -241,7 +232,7 @@ void TInspectorWindow::Reread(bool chosen) {
     const TImage32* pane = panes_[followed_];
     const TBitmap32& source = pane ? pane->Bitmap() : kEmpty;
     const bool pictureChanged = chosen || !SamePixels(source, picture_);
-    if (pictureChanged) CopyPixels(source, picture_);
+    if (pictureChanged) picture_.CopyPixels(source);
     const bool otherChanged = against_ != kNoDifference && dirty_[against_];
     dirty_.fill(false);
     if (pictureChanged || otherChanged) Render();
