@@ -70,6 +70,8 @@ void Paint(benchmark::State& state) {
     Register("gif/render_paint_photo", Paint);
     Register("gif/read_file_4mb_of_empty_comments",
              [](benchmark::State& s) { DecodeOddFile(s, {0x21, 0xFE, 0x00, 0x00}, 4u << 20); });
+    Register("gif/read_file_4mb_of_comments_in_one_frame",
+             [](benchmark::State& s) { DecodeOddFile(s, {0x21, 0xFE, 0x00}, 4u << 20); });
     Register("gif/read_file_16mb_of_padding", [](benchmark::State& s) { DecodeOddFile(s, {0x00}, 16u << 20); });
     return true;
 }();

@@ -227,7 +227,11 @@ void TGIFImageList::LoadFromStream(TStream& stream) {
         }
         auto frame = std::make_unique<TGIFSubImage>(image);
         frame->LoadFromStream(stream);
-        Add(std::move(frame));
+        // A later frame without pixels (extensions before the trailer or before padding) is read,
+        // so that its damage still counts, and let go like the pixels of every later frame:
+        // nothing uses it, and a file of millions of empty comments would otherwise hold a few
+        // hundred bytes of frame for every four bytes of file.
+        if (Count() == 0 || (frame->Width() > 0 && frame->Height() > 0)) Add(std::move(frame));
         const int64_t size = stream.Size();
         image->Progress(TProgressStage::psRunning, size > 0 ? static_cast<int>(stream.Position() * 100 / size) : 0,
                         gifmsg::kLoading);

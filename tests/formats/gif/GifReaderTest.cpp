@@ -452,54 +452,25 @@ TEST(GifReader, ExtensionChecksItsOwnIntroducerAndLabel) {
     }
 }
 
-TEST(GifReader, ExtensionsBeforeTheTrailerMakeAnEmptyFrame) {
-    Loaded g;
-    g.Load(GifBuilder()
-               .Header(1, 1, 2)
-               .Frame(0, 0, 1, 1, std::vector<uint8_t>{1}, 2)
-               .Bytes({0x21, 0xFE, 1, 'x', 0})
-               .Trailer()
-               .b);
-    ASSERT_EQ(g.image.Images.Count(), 2);
-    const TGIFSubImage& extra = *g.image.Images[1];
-    EXPECT_TRUE(extra.Empty());
-    EXPECT_EQ(extra.Extensions.Count(), 1);
-    EXPECT_EQ(extra.Width(), 0);
-    EXPECT_TRUE(g.warnings.empty());
-}
-
-TEST(GifReader, RenderOnLoadRendersEachFrameAsItIsRead) {
-    const std::vector<uint8_t> bytes = GifBuilder().Header(2, 1, 4).Frame(0, 0, 2, 1, std::vector<uint8_t>{1, 3}, 2).Trailer().b;
-    Loaded plain;
-    plain.Load(bytes);
-    EXPECT_FALSE(plain.image.Images[0]->HasBitmap());
-    RenderOnLoad = true;
-    Loaded rendered;
-    rendered.Load(bytes);
-    // Without any colour table the rendering, and so the load, fails.
-    const std::string error = LoadError(GifBuilder().Header(2, 1, 0).Frame(0, 0, 2, 1, std::vector<uint8_t>{1, 3}, 2).Trailer().b);
-    RenderOnLoad = false;
-    ASSERT_TRUE(rendered.image.Images[0]->HasBitmap());
-    EXPECT_EQ(rendered.image.Images[0]->Bitmap()->ScanLine(0)[1], 3);
-    EXPECT_EQ(error, "No global or local color table defined");
-}
-
-TEST(GifReader, HeaderAndTrailerOnly) {
-    Loaded g;
-    g.Load(GifBuilder().Header(7, 3, 0).Trailer().b);
-    EXPECT_TRUE(g.image.Empty());
-    EXPECT_EQ(g.image.Width(), 7);
-    EXPECT_EQ(g.image.Height(), 3);
-    EXPECT_TRUE(g.warnings.empty());
-}
-
-TEST(GifReader, LoadingAgainStartsEmpty) {
-    Loaded g;
-    g.Load(GifBuilder().Header(2, 2, 4).Frame(0, 0, 1, 1, std::vector<uint8_t>{1}, 2).Trailer().b);
-    g.Load(GifBuilder().Header(3, 1, 0).Trailer().b);
-    EXPECT_EQ(g.image.Images.Count(), 0);
-    EXPECT_EQ(g.image.Header.ColorMap.Count(), 0);
-    EXPECT_EQ(g.image.Width(), 3);
+TEST(GifReader, LaterFramesWithoutPixelsAreLetGo) {
+    // Extensions before the trailer, or before padding, make a frame without image data. As the
+    // first frame it stays (it is what a painter shows); after it, it is read and let go.
+    const auto emptyComment = {uint8_t{0x21}, uint8_t{0xFE}, uint8_t{0}, uint8_t{0}};
+    for (const bool commentFirst : {false, true}) {
+        SCOPED_TRACE(commentFirst ? "comment first" : "picture first");
+        GifBuilder b;
+        b.Header(1, 1, 2);
+        if (commentFirst) b.Bytes(emptyComment);
+        b.Frame(0, 0, 1, 1, std::vector<uint8_t>{1}, 2);
+        for (int i = 0; i < 1000; ++i) b.Bytes(emptyComment);
+        b.Bytes({0x21, 0xFE, 1, 'x', 0}).Trailer();
+        Loaded g;
+        g.Load(b.b);
+        ASSERT_EQ(g.image.Images.Count(), commentFirst ? 2 : 1);
+        EXPECT_EQ(g.image.Images[0]->Empty(), commentFirst);
+        EXPECT_EQ(g.image.Images[0]->Extensions.Count(), commentFirst ? 1 : 0);
+        EXPECT_EQ(g.image.Images[g.image.Images.Count() - 1]->BoundsRect(), Rect(0, 0, 1, 1));
+    }
 }
 
 TEST(GifReader, HugeFramesInTinyFiles) {
