@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QSlider>
+#include <QTimer>
+#include <QWindow>
 
 #include "app/FileNameText.h"
 #include "app/PaneDrop.h"
@@ -219,40 +221,30 @@ void TForm1::ConnectHandlers() {
 
 void TForm1::HandleException(const std::exception& error) { ShowException(desktop_, error); }
 
-// The frame around the inner bounds: left, top, right and bottom widths (0 before the window
-// manager has framed the window, and where there is none).
+// The window's outer bounds and the frame around its inner bounds (no frame before the window
+// manager has framed the window, and where there is none). Qt's native window knows them as the
+// window manager reports them; the widget's own copy of the frame lags behind while the window is
+// being framed.
+QRect TForm1::OuterBounds() const {
+    const QWindow* window = windowHandle();
+    return window ? window->frameGeometry() : frameGeometry();
+}
+
 QMargins TForm1::FrameMargins() const {
-    const QRect outer = frameGeometry();
-    const QRect inner = geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
+    const QWindow* window = windowHandle();
+    return window ? window->frameMargins() : QMargins();
 }
 
 void TForm1::SetOuterBounds(int left, int top, int width, int height) {
     wantedOuter_ = QRect(left, top, width, height);
-    appliedFrame_ = FrameMargins();
+    const QMargins frame = FrameMargins();
     // Qt moves a window by its frame's corner and sizes it by its inner size.
     move(left, top);
-    resize(width - appliedFrame_.left() - appliedFrame_.right(), height - appliedFrame_.top() - appliedFrame_.bottom());
-}
-
-// Once the window manager has framed the window, the outer bounds set before are applied again
-// with the frame now known; after that the user moves and sizes the window freely.
-void TForm1::ReapplyOuterBoundsOnceFramed() {
-    if (!wantedOuter_ || FrameMargins() == appliedFrame_) return;
-    const QRect wanted = *wantedOuter_;
-    SetOuterBounds(wanted.x(), wanted.y(), wanted.width(), wanted.height());
-    wantedOuter_.reset();
-}
-
-void TForm1::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
-    ReapplyOuterBoundsOnceFramed();
+    resize(width - frame.left() - frame.right(), height - frame.top() - frame.bottom());
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    ReapplyOuterBoundsOnceFramed();
     RunGuarded([this] { FormResize(); });
 }
 
@@ -262,6 +254,28 @@ void TForm1::showEvent(QShowEvent* event) {
     if (!mainWindow_ || shown_) return;
     shown_ = true;
     RunGuarded([this] { FormShow(); });
+    WatchForTheFrame();
+}
+
+// A window manager frames a new window after it is mapped, and while it does Qt's idea of the
+// window's place passes through odd values (the inner window's place within the frame, or no frame
+// yet); where the window manager keeps the inner window where it was, as most do, nothing tells the
+// window afterwards that its frame is now known. So after the first show the outer bounds are
+// looked at for a while: once they hold still with a frame around the window, they are brought to
+// the wanted ones. Without a window manager no frame appears and the bounds are already right.
+void TForm1::WatchForTheFrame() {
+    constexpr int kLooks = 80;  // two seconds
+    auto* watch = new QTimer(this);
+    watch->setInterval(25);
+    connect(watch, &QTimer::timeout, this, [this, watch, looks = 0, last = QRect()]() mutable {
+        const QRect outer = OuterBounds();
+        const bool settled = outer == last && FrameMargins() != QMargins();
+        last = outer;
+        if (settled && outer == wantedOuter_) looks = kLooks;
+        else if (settled) SetOuterBounds(wantedOuter_.x(), wantedOuter_.y(), wantedOuter_.width(), wantedOuter_.height());
+        if (++looks >= kLooks) watch->deleteLater();
+    });
+    watch->start();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -277,7 +291,7 @@ void TForm1::FormResize() {
     // The panel is aligned to the top: it always spans the window's inner width.
     Panel1->setGeometry(0, 0, width(), Panel1->height());
 
-    const QRect outer = frameGeometry();
+    const QRect outer = OuterBounds();
     const int wd = outer.width();
     const int hd = outer.height();
     const int hp = Panel1->height();

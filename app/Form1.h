@@ -4,7 +4,6 @@
 // them through a guard that shows any exception in the error box and carries on.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include <QMargins>
@@ -144,7 +143,6 @@ public:
     void HandleException(const std::exception& error);
 
 protected:
-    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -181,12 +179,12 @@ private:
     // FormShow's steps 2 to 4 for one pane: the stored name into the labels, its picture loaded.
     void RestorePane(TIniFile& settings, const char* key, QLabel& nameLabel, QLabel& shortNameLabel, TImage32& pane);
     TInspectorWindow* inspector_ = nullptr;
+    QRect OuterBounds() const;
     QMargins FrameMargins() const;
-    void ReapplyOuterBoundsOnceFramed();
+    void WatchForTheFrame();
     // The outer bounds last set, until the window manager's frame is known, and the frame they
     // were applied with.
-    std::optional<QRect> wantedOuter_;
-    QMargins appliedFrame_;
+    QRect wantedOuter_;  // the outer bounds last set, brought about again once the frame is known
     bool mainWindow_ = false;
     bool shown_ = false;
     bool destroyed_ = false;

@@ -46,7 +46,7 @@ void TForm1::FormShow() {
 
     // The default left comes from the current (design) outer width, as the width is read after
     // it; likewise the top. A stored place off the screen is used as it stands.
-    const QRect outer = frameGeometry();
+    const QRect outer = OuterBounds();
     const int left = settings.ReadInteger("Position", "Left", (desktop_.Screen.Width() - outer.width()) / 2);
     const int width = WindowExtent(settings.ReadInteger("Position", "Width", outer.width()));
     const int top = settings.ReadInteger("Position", "Top", (desktop_.Screen.Height() - outer.height()) / 2);
@@ -81,7 +81,7 @@ void TForm1::FormDestroy() {
     const std::string middle = LabelFileName(*lFNameM);
     if (!IsBlankText(middle)) settings.WriteString("FileName", "Middle", middle);
     settings.WriteInteger("JPEG", "Quality", JPEGQualityTB->value());
-    const QRect outer = frameGeometry();
+    const QRect outer = OuterBounds();
     settings.WriteInteger("Position", "Left", outer.x());
     settings.WriteInteger("Position", "Width", outer.width());
     settings.WriteInteger("Position", "Top", outer.y());
