@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libgmock-dev                  # tests
   libpng-dev                                 # tests: the independent PNG decode
   xvfb xauth xclip                           # the window without a desktop, its clipboard (end-to-end runs)
-  openbox x11-utils                          # a window manager that frames the window, and xprop/xwininfo
+  openbox x11-utils xdotool                  # a window manager's frame, xprop/xwininfo, a user's clicks
   "$@"
 )
 
