@@ -24,6 +24,22 @@ void Check(int result) {
     if (result != 0) throw EInvalidGraphic(Format(pngmsg::kInvalidPNG, spng_strerror(result)));
 }
 
+// Red-green-blue-alpha becomes the device bitmap's blue-green-red-alpha: in a little-endian
+// 32-bit word the first and third bytes trade places. The words go in blocks of a fixed count,
+// which the compiler turns into vector instructions even at -O2 (it does not for a loop of
+// unknown length there).
+uint32_t SwapRedAndBlue(uint32_t p) { return (p & 0xFF00FF00u) | (p >> 16 & 0xFFu) | (p & 0xFFu) << 16; }
+
+void SwapRedAndBlue(uint8_t* pixels, size_t bytes) {
+    constexpr size_t kBlock = 16;
+    auto* words = reinterpret_cast<uint32_t*>(pixels);
+    const size_t count = bytes / 4;
+    size_t i = 0;
+    for (; i + kBlock <= count; i += kBlock)
+        for (size_t j = i; j < i + kBlock; ++j) words[j] = SwapRedAndBlue(words[j]);
+    for (; i < count; ++i) words[i] = SwapRedAndBlue(words[i]);
+}
+
 }  // namespace
 
 void ReadPng(std::span<const uint8_t> file, TBitmap& bitmap) {
@@ -52,19 +68,27 @@ void ReadPng(std::span<const uint8_t> file, TBitmap& bitmap) {
     // gamma flag the samples stay as stored; the transparency flag turns tRNS into alpha.
     std::span<uint8_t> pixels = bitmap.Pixels();
     if (pixels.size() != bytes) throw EInvalidGraphic(Format(pngmsg::kInvalidPNG, "unexpected image size"));
-    Check(spng_decode_image(ctx.get(), pixels.data(), pixels.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS));
+    const size_t rowBytes = bitmap.RowBytes();
+    if (ihdr.interlace_method == SPNG_INTERLACE_NONE) {
+        // Row by row, each row turned into the device layout while it is still in the cache
+        // rather than in a second pass over the whole picture.
+        Check(spng_decode_image(ctx.get(), nullptr, 0, SPNG_FMT_RGBA8, SPNG_DECODE_TRNS | SPNG_DECODE_PROGRESSIVE));
+        for (int32_t y = 0; y < bitmap.GetHeight(); ++y) {
+            uint8_t* row = bitmap.ScanLine(y);
+            const int result = spng_decode_row(ctx.get(), row, rowBytes);
+            if (result != SPNG_EOI) Check(result);
+            SwapRedAndBlue(row, rowBytes);
+        }
+    } else {
+        // An interlaced picture's rows arrive in seven passes, each filling parts of many rows:
+        // the whole picture first, then one pass over it.
+        Check(spng_decode_image(ctx.get(), pixels.data(), pixels.size(), SPNG_FMT_RGBA8, SPNG_DECODE_TRNS));
+        SwapRedAndBlue(pixels.data(), pixels.size());
+    }
     // libspng stops when the image data is inflated, before the last IDAT's checksum. The chunks
     // up to IEND are read too, so that a damaged IDAT is refused as every other critical chunk is;
     // a file that ends before IEND, its pixels complete and checked, still opens.
     if (const int rest = spng_decode_chunks(ctx.get()); rest != SPNG_IO_EOF) Check(rest);
-    // Red-green-blue-alpha becomes the device bitmap's blue-green-red-alpha: in a little-endian
-    // 32-bit word the first and third bytes trade places (a loop the compiler vectorises).
-    auto* words = reinterpret_cast<uint32_t*>(pixels.data());
-    const size_t count = pixels.size() / 4;
-    for (size_t i = 0; i < count; ++i) {
-        const uint32_t p = words[i];
-        words[i] = (p & 0xFF00FF00u) | (p >> 16 & 0xFFu) | (p & 0xFFu) << 16;
-    }
 }
 
 }  // namespace nox
