@@ -1,6 +1,7 @@
 // Reading headers and decoding pixels: the picture's settings on top of the library's defaults,
 // rows read straight into the device bitmap, progressive files optionally shown scan by scan.
 #include <algorithm>
+#include <cstring>
 
 #include "formats/jpeg/JpegCodec.h"
 #include "formats/jpeg/JpegLibrary.h"
@@ -80,6 +81,16 @@ void ReadRows(Decompressor& d, TBitmap& picture, uint8_t* cmykRow) {
             if (cmykRow != nullptr) InvertedCmykToBgr(cmykRow, picture.ScanLine(static_cast<int32_t>(y)), c.output_width);
         }
     });
+    // The rows' padding, and rows that were never read, are cleared.
+    const size_t used = size_t{c.output_width} * static_cast<size_t>(picture.BitsPerPixel() / 8);
+    const size_t rowBytes = picture.RowBytes();
+    for (JDIMENSION y = 0; y < c.output_height; ++y) {
+        uint8_t* row = picture.ScanLine(static_cast<int32_t>(y));
+        if (y >= c.output_scanline)
+            std::memset(row, 0, rowBytes);
+        else if (rowBytes > used)
+            std::memset(row + used, 0, rowBytes - used);
+    }
 }
 
 // The palette of the library's colour map (samples in output order: blue, green, red).
@@ -195,7 +206,12 @@ void Decode(std::span<const uint8_t> bytes, const TJPEGSettings& settings, const
     }
 
     d.Run([&] { jpeg_start_decompress(&c); });
-    picture.SetSize(static_cast<int32_t>(c.output_width), static_cast<int32_t>(c.output_height));
+    // Rows read one after the other fill the picture (ReadRows clears the padding and what it does
+    // not reach), so only the scan-by-scan display needs its memory cleared first.
+    if (buffered)
+        picture.SetSize(static_cast<int32_t>(c.output_width), static_cast<int32_t>(c.output_height));
+    else
+        picture.SetSizeUncleared(static_cast<int32_t>(c.output_width), static_cast<int32_t>(c.output_height));
     std::vector<uint8_t> cmykRow;
     if (plan.fourComponents) {
         CheckAllocationSize(uint64_t{c.output_width} * 4);

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <set>
 
@@ -124,8 +125,20 @@ TEST(JpegLoad, ColourFilesDecodeExactlyAsLibjpegDecodesThem) {
         const auto bytes = CorpusBytes(file);
         TJPEGImage image;
         LoadBytes(image, bytes);
+        {
+            // Memory a picture of the same size left full of ones; the decode may be given it.
+            TBitmap used;
+            used.SetBitsPerPixel(24);
+            used.SetSize(image.Width(), image.Height());
+            std::memset(used.ScanLine(0), 0xFF, used.RowBytes() * static_cast<size_t>(used.GetHeight()));
+        }
         const Surface ours = DrawToSurface(image);
         EXPECT_EQ(image.Bitmap().BitsPerPixel(), 24) << file;
+        // The rows' padding bytes (150 pixels: 2 bytes a row) are cleared.
+        const TBitmap& picture = image.Bitmap();
+        for (int32_t y = 0; y < picture.GetHeight(); ++y)
+            for (size_t i = static_cast<size_t>(picture.GetWidth()) * 3; i < picture.RowBytes(); ++i)
+                ASSERT_EQ(picture.ScanLine(y)[i], 0) << file << " row " << y;
         ExpectSamePixels(ours, ReferenceDecode(bytes), file);
         // What the pane receives is opaque only after its own MakeOpaque; the draw leaves alpha 0.
         EXPECT_EQ(ours.pixels[0] >> 24, 0u) << file;
