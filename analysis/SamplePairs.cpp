@@ -32,26 +32,26 @@ TSpaCounts& TSpaCounts::operator-=(const TSpaCounts& o) {
 void CountSpaPairs(std::span<const uint8_t> first, std::span<const uint8_t> second, TSpaCounts& counts) {
     static_assert(kSpaLevels == 2, "the sets below are written out for the differences m = 0 and 1");
     const size_t n = std::min(first.size(), second.size());
-    // Every set is known from the difference d = u - v and the parity of u (v = u - d):
-    //   C0: d = 0, d = 1 with u odd (2k+1, 2k), d = -1 with u even (2k, 2k+1);
-    //   C2: d = +-4, d = 3 with u even (2k+4, 2k+1), d = 5 with u odd, d = -3 with u odd, d = -5 with u even;
-    //   X / Y: d = +-1, +-3, the smaller value odd (Y) when u is odd and d < 0 or u even and d > 0.
-    // Sums of 0/1 terms over short runs of 16-bit counters let the compiler use vector code.
-    constexpr size_t kRun = 4096;
+    // Every set is known from the smaller value lo and the larger hi of a pair: the difference
+    // hi - lo (D0, D4, and 1 or 3 for X and Y, where lo's parity tells X from Y) and the difference
+    // of the high values (hi >> 1) - (lo >> 1) (C0, C2). All of it fits in 8 bits, and sums of 0/1
+    // terms over runs of at most 255 pairs fit in 8-bit counters: the compiler turns the loop into
+    // vector code with 16 pairs to a 128-bit register.
+    constexpr size_t kRun = 255;
     for (size_t start = 0; start < n; start += kRun) {
         const size_t end = std::min(n, start + kRun);
-        uint16_t sameHigh = 0, farHigh = 0, equal = 0, farEqual = 0, odd = 0, oddOdd = 0;
+        uint8_t sameHigh = 0, farHigh = 0, equal = 0, farEqual = 0, odd = 0, oddOdd = 0;
         for (size_t i = start; i < end; ++i) {
-            const int16_t d = int16_t(int16_t(first[i]) - int16_t(second[i]));
-            const uint16_t uOdd = first[i] & 1, uEven = uOdd ^ 1;
-            const uint16_t far = (d == 4) | (d == -4);
-            const uint16_t oddSmall = (d == 1) | (d == 3) | (d == -1) | (d == -3);
-            equal += d == 0;
-            farEqual += far;
-            sameHigh += (d == 0) | ((d == 1) & uOdd) | ((d == -1) & uEven);
-            farHigh += far | ((d == 3) & uEven) | ((d == 5) & uOdd) | ((d == -3) & uOdd) | ((d == -5) & uEven);
+            const uint8_t u = first[i], v = second[i];  // by value: min and max of references do not vectorise
+            const uint8_t lo = std::min(u, v), hi = std::max(u, v);
+            const uint8_t difference = uint8_t(hi - lo), highDifference = uint8_t((hi >> 1) - (lo >> 1));
+            const uint8_t oddSmall = (difference | 2) == 3;  // 1 or 3
+            equal += difference == 0;
+            farEqual += difference == 4;
+            sameHigh += highDifference == 0;
+            farHigh += highDifference == 2;
             odd += oddSmall;
-            oddOdd += oddSmall & (uOdd ^ uint16_t(d > 0));
+            oddOdd += oddSmall & lo;
         }
         counts.SameHigh += sameHigh;
         counts.FarHigh += farHigh;
