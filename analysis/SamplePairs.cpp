@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace nox::analysis {
 
@@ -29,38 +30,58 @@ TSpaCounts& TSpaCounts::operator-=(const TSpaCounts& o) {
     return *this;
 }
 
-void CountSpaPairs(std::span<const uint8_t> first, std::span<const uint8_t> second, TSpaCounts& counts) {
+namespace {
+
+// Adds the `count` pairs (first[i], second[i]), or with kTouchingOnly only those with a value at an
+// end of the range, and tells whether any of them has one. Every set is known from the smaller
+// value lo and the larger hi of a pair: the difference hi - lo (D0, D4, and 1 or 3 for X and Y,
+// where lo's parity tells X from Y) and the difference of the high values (hi >> 1) - (lo >> 1)
+// (C0, C2). All of it fits in 8 bits, and sums of 0/1 terms over at most 255 pairs fit in 8-bit
+// counters: the compiler turns the loop into vector code with 16 pairs to a 128-bit register.
+template <bool kTouchingOnly>
+bool CountRun(const uint8_t* first, const uint8_t* second, size_t count, TSpaCounts& counts) {
     static_assert(kSpaLevels == 2, "the sets below are written out for the differences m = 0 and 1");
-    const size_t n = std::min(first.size(), second.size());
-    // Every set is known from the smaller value lo and the larger hi of a pair: the difference
-    // hi - lo (D0, D4, and 1 or 3 for X and Y, where lo's parity tells X from Y) and the difference
-    // of the high values (hi >> 1) - (lo >> 1) (C0, C2). All of it fits in 8 bits, and sums of 0/1
-    // terms over runs of at most 255 pairs fit in 8-bit counters: the compiler turns the loop into
-    // vector code with 16 pairs to a 128-bit register.
-    constexpr size_t kRun = 255;
-    for (size_t start = 0; start < n; start += kRun) {
-        const size_t end = std::min(n, start + kRun);
-        uint8_t sameHigh = 0, farHigh = 0, equal = 0, farEqual = 0, odd = 0, oddOdd = 0;
-        for (size_t i = start; i < end; ++i) {
-            const uint8_t u = first[i], v = second[i];  // by value: min and max of references do not vectorise
-            const uint8_t lo = std::min(u, v), hi = std::max(u, v);
-            const uint8_t difference = uint8_t(hi - lo), highDifference = uint8_t((hi >> 1) - (lo >> 1));
-            const uint8_t oddSmall = (difference | 2) == 3;  // 1 or 3
-            equal += difference == 0;
-            farEqual += difference == 4;
-            sameHigh += highDifference == 0;
-            farHigh += highDifference == 2;
-            odd += oddSmall;
-            oddOdd += oddSmall & lo;
-        }
-        counts.SameHigh += sameHigh;
-        counts.FarHigh += farHigh;
-        counts.Equal += equal;
-        counts.FarEqual += farEqual;
-        counts.OddEven += uint64_t(odd) - oddOdd;
-        counts.OddOdd += oddOdd;
+    uint8_t pairs = 0, sameHigh = 0, farHigh = 0, equal = 0, farEqual = 0, odd = 0, oddOdd = 0, touched = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t u = first[i], v = second[i];  // by value: min and max of references do not vectorise
+        const uint8_t lo = std::min(u, v), hi = std::max(u, v);
+        const uint8_t loHigh = lo >> 1, hiHigh = hi >> 1;
+        const uint8_t difference = uint8_t(hi - lo), highDifference = uint8_t(hiHigh - loHigh);
+        const uint8_t touches = (loHigh == 0) | (hiHigh == 127);
+        const uint8_t taken = kTouchingOnly ? touches : 1;
+        const uint8_t oddSmall = ((difference | 2) == 3) & taken;  // 1 or 3
+        pairs += taken;
+        equal += (difference == 0) & taken;
+        farEqual += (difference == 4) & taken;
+        sameHigh += (highDifference == 0) & taken;
+        farHigh += (highDifference == 2) & taken;
+        odd += oddSmall;
+        oddOdd += oddSmall & lo;
+        touched |= touches;
     }
-    counts.Pairs += n;
+    counts.Pairs += pairs;
+    counts.SameHigh += sameHigh;
+    counts.FarHigh += farHigh;
+    counts.Equal += equal;
+    counts.FarEqual += farEqual;
+    counts.OddEven += uint64_t(odd) - oddOdd;
+    counts.OddOdd += oddOdd;
+    return touched != 0;
+}
+
+}  // namespace
+
+void CountSpaPairs(std::span<const uint8_t> first, std::span<const uint8_t> second, TSpaCounts& counts,
+                   TSpaCounts* touching) {
+    const size_t n = std::min(first.size(), second.size());
+    constexpr size_t kRun = 255;
+    // The pairs at the ends of the range are few in most pictures: a run is counted a second time,
+    // for them alone, only when it has one.
+    for (size_t start = 0; start < n; start += kRun) {
+        const size_t count = std::min(kRun, n - start);
+        if (CountRun<false>(first.data() + start, second.data() + start, count, counts) && touching)
+            CountRun<true>(first.data() + start, second.data() + start, count, *touching);
+    }
 }
 
 double SpaEstimate(const TSpaCounts& n) {
@@ -78,6 +99,15 @@ double SpaEstimate(const TSpaCounts& n) {
         p = std::min((-b - root) / (2 * a), (-b + root) / (2 * a));
     }
     return std::clamp(p, 0.0, 1.0) + 0.0;  // + 0.0: never -0, which would print as "-0.0000"
+}
+
+double SpaStandardError(const TSpaCounts& n) {
+    // Near p = 0 the quadratic's root is about -c / b, and c = |X| - |Y|, the difference of two
+    // counts of about equal size, varies by about sqrt(|X| + |Y|).
+    const double xy = double(n.OddEven) - double(n.OddOdd);
+    const double slope = (2 * double(n.Equal) - double(n.FarEqual) + 2 * xy) / 2;  // -b
+    if (slope <= 0) return std::numeric_limits<double>::infinity();
+    return std::sqrt(double(n.OddEven) + double(n.OddOdd)) / slope;
 }
 
 }  // namespace nox::analysis
