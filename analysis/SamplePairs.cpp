@@ -74,7 +74,7 @@ bool CountRun(const uint8_t* first, const uint8_t* second, size_t count, TSpaCou
 void CountSpaPairs(std::span<const uint8_t> first, std::span<const uint8_t> second, TSpaCounts& counts,
                    TSpaCounts* touching) {
     const size_t n = std::min(first.size(), second.size());
-    constexpr size_t kRun = 255;
+    constexpr size_t kRun = 240;  // at most 255 for the 8-bit counters, a whole number of 16-pair vectors
     // The pairs at the ends of the range are few in most pictures: a run is counted a second time,
     // for them alone, only when it has one.
     for (size_t start = 0; start < n; start += kRun) {
