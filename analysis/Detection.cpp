@@ -118,7 +118,7 @@ public:
 
     THistogram Histogram() const {
         THistogram sum{};
-        for (const THistogram& part : parts_)
+        for (const auto& part : parts_)
             for (size_t v = 0; v < sum.size(); ++v) sum[v] += part[v];
         return sum;
     }
@@ -130,7 +130,9 @@ private:
     uint64_t pixels_;
     uint64_t fed_ = 0;
     int next_ = 0;
-    std::array<THistogram, 4> parts_{};
+    // 32-bit counters take less cache than the histogram's; each counts a quarter of the values,
+    // and a picture has far fewer than 2^34 pixels.
+    std::array<std::array<uint32_t, 256>, 4> parts_{};
 };
 
 }  // namespace

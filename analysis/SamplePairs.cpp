@@ -34,30 +34,33 @@ namespace {
 
 // Adds the `count` pairs (first[i], second[i]), or with kTouchingOnly only those with a value at an
 // end of the range, and tells whether any of them has one. Every set is known from the smaller
-// value lo and the larger hi of a pair: the difference hi - lo (D0, D4, and 1 or 3 for X and Y,
-// where lo's parity tells X from Y) and the difference of the high values (hi >> 1) - (lo >> 1)
-// (C0, C2). All of it fits in 8 bits, and sums of 0/1 terms over at most 255 pairs fit in 8-bit
-// counters: the compiler turns the loop into vector code with 16 pairs to a 128-bit register.
+// value lo of a pair and the difference d = hi - lo: D0, D4, and d = 1 or 3 for X and Y (lo's
+// parity tells them apart); the high values differ by (d + (lo & 1)) / 2, 0 (C0) when that sum is 0
+// or 1, 2 (C2) when it is 4 or 5. All of it fits in 8 bits, and sums of 0/1 terms over at most
+// 255 pairs fit in 8-bit counters: the compiler turns the loop into vector code with 16 pairs to a
+// 128-bit register.
 template <bool kTouchingOnly>
 bool CountRun(const uint8_t* first, const uint8_t* second, size_t count, TSpaCounts& counts) {
     static_assert(kSpaLevels == 2, "the sets below are written out for the differences m = 0 and 1");
-    uint8_t pairs = 0, sameHigh = 0, farHigh = 0, equal = 0, farEqual = 0, odd = 0, oddOdd = 0, touched = 0;
+    uint8_t pairs = 0, sameHigh = 0, farHigh = 0, equal = 0, farEqual = 0, odd = 0, oddOdd = 0;
+    uint8_t lowest = 255, highest = 0;
     for (size_t i = 0; i < count; ++i) {
         const uint8_t u = first[i], v = second[i];  // by value: min and max of references do not vectorise
-        const uint8_t lo = std::min(u, v), hi = std::max(u, v);
-        const uint8_t loHigh = lo >> 1, hiHigh = hi >> 1;
-        const uint8_t difference = uint8_t(hi - lo), highDifference = uint8_t(hiHigh - loHigh);
-        const uint8_t touches = (loHigh == 0) | (hiHigh == 127);
-        const uint8_t taken = kTouchingOnly ? touches : 1;
+        const uint8_t lo = std::min(u, v);
+        const uint8_t difference = uint8_t(u + v - lo - lo);  // hi - lo (GCC makes max a costlier blend)
+        const uint8_t hi = uint8_t(lo + difference);
+        const uint8_t highSum = uint8_t((difference + (lo & 1)) | 1);  // 1: C0, 5: C2
+        const uint8_t taken = kTouchingOnly ? (lo < 2) | (hi > 253) : 1;
         const uint8_t oddSmall = ((difference | 2) == 3) & taken;  // 1 or 3
         pairs += taken;
         equal += (difference == 0) & taken;
         farEqual += (difference == 4) & taken;
-        sameHigh += (highDifference == 0) & taken;
-        farHigh += (highDifference == 2) & taken;
+        sameHigh += (highSum == 1) & taken;
+        farHigh += (highSum == 5) & taken;
         odd += oddSmall;
         oddOdd += oddSmall & lo;
-        touched |= touches;
+        lowest = std::min(lowest, lo);
+        highest = std::max(highest, hi);
     }
     counts.Pairs += pairs;
     counts.SameHigh += sameHigh;
@@ -66,7 +69,7 @@ bool CountRun(const uint8_t* first, const uint8_t* second, size_t count, TSpaCou
     counts.FarEqual += farEqual;
     counts.OddEven += uint64_t(odd) - oddOdd;
     counts.OddOdd += oddOdd;
-    return touched != 0;
+    return lowest < 2 || highest > 253;
 }
 
 }  // namespace
