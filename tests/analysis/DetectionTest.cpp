@@ -39,15 +39,31 @@ TEST(ChiSquare, IncompleteGammaAndTest) {
 TEST(RsAnalysis, CountsAndEstimate) {
     // Group 10 11 13 12 (noise 4): F1 in the middle gives 10 10 12 12 (2, singular), F-1 gives
     // 10 12 14 12 (6, regular); flipped 11 10 12 13 (4): 11 11 13 13 (2), 11 9 11 13 (6).
-    // Group 5 5 5 5 (noise 0): every flipping makes it noisier. The ninth value makes no group.
-    const uint8_t row[] = {10, 11, 13, 12, 5, 5, 5, 5, 200};
+    // Group 5 5 5 5 (noise 0): every flipping makes it noisier. Group 3 0 5 4 (9), where F-1 takes
+    // 0 to -1: F1 gives 3 1 4 4 (5), F-1 3 -1 6 4 (13); flipped 2 1 4 5 (5): 2 0 5 5 (7), 2 2 3 5 (3).
+    // The last value makes no group.
+    const uint8_t row[] = {10, 11, 13, 12, 5, 5, 5, 5, 3, 0, 5, 4, 200};
     TRsCounts n;
     CountRsRow(row, n);
-    EXPECT_EQ(n.Groups, 2u);
-    EXPECT_EQ((std::vector<uint64_t>{n.RegularM, n.SingularM, n.RegularMinusM, n.SingularMinusM}), (std::vector<uint64_t>{1, 1, 2, 0}));
+    EXPECT_EQ(n.Groups, 3u);
+    EXPECT_EQ((std::vector<uint64_t>{n.RegularM, n.SingularM, n.RegularMinusM, n.SingularMinusM}), (std::vector<uint64_t>{1, 2, 3, 0}));
     EXPECT_EQ((std::vector<uint64_t>{n.FlippedRegularM, n.FlippedSingularM, n.FlippedRegularMinusM, n.FlippedSingularMinusM}),
-              (std::vector<uint64_t>{1, 1, 2, 0}));
+              (std::vector<uint64_t>{2, 1, 2, 1}));
     EXPECT_EQ(RsEstimate(TRsCounts{}), 0);
+
+    // A long row (counted in runs, in 8 bits or, with a middle value at an end of the range, in 16)
+    // gives the sums of its groups.
+    const auto all = [](const TRsCounts& c) {
+        return std::vector<uint64_t>{c.Groups, c.RegularM, c.SingularM, c.RegularMinusM, c.SingularMinusM,
+                                     c.FlippedRegularM, c.FlippedSingularM, c.FlippedRegularMinusM, c.FlippedSingularMinusM};
+    };
+    std::mt19937 random(4);
+    std::vector<uint8_t> values(4000);
+    for (size_t i = 0; i < values.size(); ++i) values[i] = uint8_t(random() % 8 + (i % 1500 < 750 ? 124 : (i % 3) * 124));
+    TRsCounts whole, single;
+    CountRsRow(values, whole);
+    for (size_t g = 0; g < values.size() / 4; ++g) CountRsRow(std::span(values).subspan(4 * g, 4), single);
+    EXPECT_EQ(all(whole), all(single));
 }
 
 TEST(SamplePairs, CountsAndEstimate) {
