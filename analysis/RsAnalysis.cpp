@@ -2,6 +2,7 @@
 #include "analysis/RsAnalysis.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -25,6 +26,18 @@ namespace {
 // The noise of a group: the sum of the absolute differences of its neighbours.
 inline int16_t Noise(int16_t a, int16_t b, int16_t c, int16_t d) {
     return int16_t(std::abs(b - a) + std::abs(c - b) + std::abs(d - c));
+}
+
+// Adds the counts of a run, in the order of TRsCounts's fields after Groups.
+void AddRun(TRsCounts& counts, const std::array<uint64_t, 8>& run) {
+    counts.RegularM += run[0];
+    counts.SingularM += run[1];
+    counts.RegularMinusM += run[2];
+    counts.SingularMinusM += run[3];
+    counts.FlippedRegularM += run[4];
+    counts.FlippedSingularM += run[5];
+    counts.FlippedRegularMinusM += run[6];
+    counts.FlippedSingularMinusM += run[7];
 }
 
 // Counts `groups` groups from `values` in 16-bit arithmetic, which holds every value the flippings
@@ -56,14 +69,7 @@ void CountWide(const uint8_t* values, size_t groups, TRsCounts& counts) {
         frMinus += flippedMinus > flipped;
         fsMinus += flippedMinus < flipped;
     }
-    counts.RegularM += rM;
-    counts.SingularM += sM;
-    counts.RegularMinusM += rMinus;
-    counts.SingularMinusM += sMinus;
-    counts.FlippedRegularM += frM;
-    counts.FlippedSingularM += fsM;
-    counts.FlippedRegularMinusM += frMinus;
-    counts.FlippedSingularMinusM += fsMinus;
+    AddRun(counts, {rM, sM, rMinus, sMinus, frM, fsM, frMinus, fsMinus});
 }
 
 // |x - y| of two bytes (as x + y - 2 min: GCC makes max a costlier blend).
@@ -103,14 +109,7 @@ bool CountNarrow(const uint8_t* values, size_t groups, TRsCounts& counts) {
         fsMinus += flippedMinus < 0;
     }
     if (lowest < 2 || highest > 253) return false;
-    counts.RegularM += rM;
-    counts.SingularM += sM;
-    counts.RegularMinusM += rMinus;
-    counts.SingularMinusM += sMinus;
-    counts.FlippedRegularM += frM;
-    counts.FlippedSingularM += fsM;
-    counts.FlippedRegularMinusM += frMinus;
-    counts.FlippedSingularMinusM += fsMinus;
+    AddRun(counts, {rM, sM, rMinus, sMinus, frM, fsM, frMinus, fsMinus});
     return true;
 }
 
