@@ -61,8 +61,8 @@ void CountTile(std::span<const uint8_t> tile, int32_t width, int32_t rows, std::
         joins[joined + r] = tile[(r + 1) * w];
     }
     TSpaCounts across, acrossTouching;
-    CountSpaPairs(std::span<const uint8_t>(joins).first(joined), std::span<const uint8_t>(joins).subspan(joined), across,
-                  &acrossTouching);
+    const std::span<const uint8_t> ends(joins);
+    CountSpaPairs(ends.first(joined), ends.subspan(joined), across, &acrossTouching);
     spa -= across;
     touching -= acrossTouching;
 }
@@ -70,10 +70,10 @@ void CountTile(std::span<const uint8_t> tile, int32_t width, int32_t rows, std::
 // The combined estimate and its standard error: sample pair analysis on the pairs of the three
 // channels together, less those at the ends of the range. Pooling the counts before solving gives
 // one estimate from three times the pairs, steadier than any one channel's on a small picture;
-// leaving out the pairs at the ends of the range keeps clipped highlights and shadows from
-// looking like hiding. RS analysis is not part of it: its groups have no such subset that the
-// hiding leaves closed (F-1 moves 0 to -1 and 255 to 256), and on the photographs of the
-// evaluation its estimates stray further.
+// leaving out the pairs at the ends of the range keeps clipped highlights and shadows from looking
+// like hiding. RS analysis is not part of it: counted the same way (three channels, no groups at
+// the ends) its median error on the evaluation's photographs was 1.2 to 3.6 times SPA's, and the
+// heat map does half the work without it.
 struct TCombined {
     double Estimate = 0, StandardError = 0;
 };

@@ -21,8 +21,8 @@ inline constexpr std::array<TChannel, 3> kDetectionChannels = {TChannel::Red, TC
 inline constexpr int kChiCurvePoints = 100;
 
 // The combined estimate is sample pair analysis on the pairs of the three channels together, less
-// those with a value at an end of the range (see CountSpaPairs). It says "hidden data likely" when it
-// lies above kLikelyThreshold and above kLikelyStandardErrors times its standard error. Chosen
+// those with a value at an end of the range (see CountSpaPairs). It says "hidden data likely" when
+// it lies above kLikelyThreshold and above kLikelyStandardErrors times its standard error. Chosen
 // from the evaluation in bench/detection/: the threshold covers what natural photographs show
 // without hiding (43 of the 46 larger ones stay below it), the standard errors what chance gives
 // a small picture (at 2, about one in forty pictures without hiding passes by chance alone).
@@ -54,8 +54,8 @@ using TDetectionProgress = std::function<bool(double done)>;
 // zeros everywhere.
 std::optional<TDetection> Detect(const TBitmap32& picture, const TDetectionProgress& progress = {});
 
-// The combined estimate (TDetection::Estimate) of each block of kBlockSize x kBlockSize pixels (the last column and row
-// of blocks may be smaller), row after row of blocks from the top.
+// The combined estimate (as TDetection::Estimate) of each block of kBlockSize x kBlockSize pixels
+// (the last column and row of blocks may be smaller), row after row of blocks from the top.
 struct THeatMap {
     int32_t Columns = 0, Rows = 0;
     std::vector<double> Estimates;  // Columns x Rows values, 0..1

@@ -43,23 +43,22 @@ TEST(RsAnalysis, CountsAndEstimate) {
     // 0 to -1: F1 gives 3 1 4 4 (5), F-1 3 -1 6 4 (13); flipped 2 1 4 5 (5): 2 0 5 5 (7), 2 2 3 5 (3).
     // The last value makes no group.
     const uint8_t row[] = {10, 11, 13, 12, 5, 5, 5, 5, 3, 0, 5, 4, 200};
+    const auto all = [](const TRsCounts& c) {
+        return std::vector<uint64_t>{c.Groups,          c.RegularM,          c.SingularM,
+                                     c.RegularMinusM,   c.SingularMinusM,    c.FlippedRegularM,
+                                     c.FlippedSingularM, c.FlippedRegularMinusM, c.FlippedSingularMinusM};
+    };
     TRsCounts n;
     CountRsRow(row, n);
-    EXPECT_EQ(n.Groups, 3u);
-    EXPECT_EQ((std::vector<uint64_t>{n.RegularM, n.SingularM, n.RegularMinusM, n.SingularMinusM}), (std::vector<uint64_t>{1, 2, 3, 0}));
-    EXPECT_EQ((std::vector<uint64_t>{n.FlippedRegularM, n.FlippedSingularM, n.FlippedRegularMinusM, n.FlippedSingularMinusM}),
-              (std::vector<uint64_t>{2, 1, 2, 1}));
+    EXPECT_EQ(all(n), (std::vector<uint64_t>{3, 1, 2, 3, 0, 2, 1, 2, 1}));  // groups, then M, -M, flipped M, flipped -M
     EXPECT_EQ(RsEstimate(TRsCounts{}), 0);
 
     // A long row (counted in runs, in 8 bits or, with a middle value at an end of the range, in 16)
     // gives the sums of its groups.
-    const auto all = [](const TRsCounts& c) {
-        return std::vector<uint64_t>{c.Groups, c.RegularM, c.SingularM, c.RegularMinusM, c.SingularMinusM,
-                                     c.FlippedRegularM, c.FlippedSingularM, c.FlippedRegularMinusM, c.FlippedSingularMinusM};
-    };
     std::mt19937 random(4);
     std::vector<uint8_t> values(4000);
-    for (size_t i = 0; i < values.size(); ++i) values[i] = uint8_t(random() % 8 + (i % 1500 < 750 ? 124 : (i % 3) * 124));
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = uint8_t(random() % 8 + (i % 1500 < 750 ? 124 : (i % 3) * 124));  // near 0, 128 and 255
     TRsCounts whole, single;
     CountRsRow(values, whole);
     for (size_t g = 0; g < values.size() / 4; ++g) CountRsRow(std::span(values).subspan(4 * g, 4), single);
@@ -114,8 +113,10 @@ const TBitmap32& Generated(double share, const TRect& area, unsigned seed, int w
     for (int y = 0; y < picture.Height(); ++y)
         for (int x = 0; x < picture.Width(); ++x) {
             uint8_t c[3];
-            for (int k = 0; k < 3; ++k)
-                c[k] = uint8_t(std::clamp(std::clamp(128 + amplitude * std::sin(x / (19.0 + 7 * k)) * std::cos(y / 31.0), 0.0, 255.0) + noise(random), 0.0, 255.0));
+            for (int k = 0; k < 3; ++k) {
+                const double smooth = 128 + amplitude * std::sin(x / (19.0 + 7 * k)) * std::cos(y / 31.0);
+                c[k] = uint8_t(std::clamp(std::clamp(smooth, 0.0, 255.0) + noise(random), 0.0, 255.0));
+            }
             TColor32 pixel = Color32(c[0], c[1], c[2]);
             if (x >= area.Left && x < area.Right && y >= area.Top && y < area.Bottom && chosen(random))
                 pixel = (pixel & ~0x010101u) | (random() & 0x010101u);
@@ -163,7 +164,9 @@ TEST(Detection, PooledEstimateAndVerdict) {
         {330, 250, 70, 0.15, 0.12, 0.18, true}, {40, 40, 70, 0.15, 0.05, 0.3, false},
     };
     for (const auto& c : cases) {
-        const TDetection d = *Detect(Generated(c.share, Rect(0, 0, c.width, c.height), 11, c.width, c.height, c.amplitude));
+        const TRect all = Rect(0, 0, c.width, c.height);
+        const TBitmap32& picture = Generated(c.share, all, 11, c.width, c.height, c.amplitude);
+        const TDetection d = *Detect(picture);
         EXPECT_GE(d.Estimate, c.low) << c.width << ' ' << c.amplitude << ' ' << c.share;
         EXPECT_LE(d.Estimate, c.high) << c.width << ' ' << c.amplitude << ' ' << c.share;
         EXPECT_EQ(d.Likely, c.likely) << c.width << ' ' << c.amplitude << ' ' << c.share;
