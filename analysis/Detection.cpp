@@ -3,6 +3,7 @@
 #include "analysis/Detection.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "analysis/ChiSquare.h"
 #include "analysis/RsAnalysis.h"
@@ -31,50 +32,61 @@ void ExtractBands(const TBitmap32& picture, int32_t top, int32_t rows, std::arra
 }
 
 // The RS groups and the sample pairs (along rows and down columns) of a rectangle of a plane whose
-// rows are `stride` bytes apart.
-void CountRectangle(const uint8_t* plane, size_t stride, int32_t width, int32_t rows, TRsCounts& rs, TSpaCounts& spa) {
+// rows are `stride` bytes apart; the pairs at the ends of the range also go to `touching`.
+void CountRectangle(const uint8_t* plane, size_t stride, int32_t width, int32_t rows, TRsCounts& rs, TSpaCounts& spa,
+                    TSpaCounts& touching) {
     const size_t w = size_t(width);
     for (int32_t r = 0; r < rows; ++r) {
         const std::span<const uint8_t> row(plane + size_t(r) * stride, w);
         CountRsRow(row, rs);
-        if (w > 1) CountSpaPairs(row.first(w - 1), row.subspan(1), spa);
-        if (r > 0) CountSpaPairs(std::span<const uint8_t>(plane + size_t(r - 1) * stride, w), row, spa);
+        if (w > 1) CountSpaPairs(row.first(w - 1), row.subspan(1), spa, &touching);
+        if (r > 0) CountSpaPairs(std::span<const uint8_t>(plane + size_t(r - 1) * stride, w), row, spa, &touching);
     }
 }
 
-// The median of the six estimates (the mean of the middle two). Either estimator breaks down
-// sometimes (RS near p = 1, both in one channel of a strongly compressed picture, often blue after
-// chroma subsampling), and a median follows the four or five that agree.
-// The same for a block whose values lie row after row in one run (a tile): the counters walk the
-// whole block at once rather than 32 short rows, which costs them far less.
-void CountTile(std::span<const uint8_t> tile, int32_t width, int32_t rows, std::vector<uint8_t>& joins, TRsCounts& rs,
-               TSpaCounts& spa) {
+// The sample pairs of a block whose values lie row after row in one run (a tile): the counter
+// walks the whole block at once rather than 32 short rows, which costs it far less.
+void CountTile(std::span<const uint8_t> tile, int32_t width, int32_t rows, std::vector<uint8_t>& joins, TSpaCounts& spa,
+               TSpaCounts& touching) {
     const size_t w = size_t(width), n = tile.size();
-    if (w % 4 == 0) {
-        CountRsRow(tile, rs);  // the groups of the run are those of its rows
-    } else {
-        for (size_t r = 0; r < size_t(rows); ++r) CountRsRow(tile.subspan(r * w, w), rs);
-    }
-    if (rows > 1) CountSpaPairs(tile.first(n - w), tile.subspan(w), spa);  // down the columns
+    if (rows > 1) CountSpaPairs(tile.first(n - w), tile.subspan(w), spa, &touching);  // down the columns
     if (n < 2) return;
     // Along the rows: every neighbour in the run, less the pairs that join a row's end to the next
     // row's start.
-    CountSpaPairs(tile.first(n - 1), tile.subspan(1), spa);
+    CountSpaPairs(tile.first(n - 1), tile.subspan(1), spa, &touching);
     const size_t joined = size_t(rows) - 1;
     joins.resize(2 * joined);
     for (size_t r = 0; r < joined; ++r) {
         joins[r] = tile[r * w + w - 1];
         joins[joined + r] = tile[(r + 1) * w];
     }
-    TSpaCounts across;
-    CountSpaPairs(std::span<const uint8_t>(joins).first(joined), std::span<const uint8_t>(joins).subspan(joined), across);
+    TSpaCounts across, acrossTouching;
+    const std::span<const uint8_t> ends(joins);
+    CountSpaPairs(ends.first(joined), ends.subspan(joined), across, &acrossTouching);
     spa -= across;
+    touching -= acrossTouching;
 }
 
-double Combine(const std::array<double, 3>& rs, const std::array<double, 3>& spa) {
-    std::array<double, 6> all = {rs[0], rs[1], rs[2], spa[0], spa[1], spa[2]};
-    std::sort(all.begin(), all.end());
-    return (all[2] + all[3]) / 2;
+// The combined estimate and its standard error: sample pair analysis on the pairs of the three
+// channels together, less those at the ends of the range. Pooling the counts before solving gives
+// one estimate from three times the pairs, steadier than any one channel's on a small picture;
+// leaving out the pairs at the ends of the range keeps clipped highlights and shadows from looking
+// like hiding. RS analysis is not part of it: counted the same way (three channels, no groups at
+// the ends) its median error on the evaluation's photographs was 1.2 to 3.6 times SPA's, and the
+// heat map does half the work without it.
+struct TCombined {
+    double Estimate = 0, StandardError = 0;
+};
+
+TCombined Combine(const std::array<TSpaCounts, 3>& spa, const std::array<TSpaCounts, 3>& touching) {
+    TSpaCounts pooled;
+    for (size_t c = 0; c < 3; ++c) {
+        pooled += spa[c];
+        pooled -= touching[c];
+    }
+    // The channels of a photograph are far from independent (in a grey picture they are the same),
+    // so the error is that of one channel's share of the counts: sqrt(3) times the pooled one.
+    return {SpaEstimate(pooled), std::sqrt(3.0) * SpaStandardError(pooled)};
 }
 
 // The chi-square curve of one channel, fed row after row: each point is taken when the rows fed
@@ -86,16 +98,30 @@ public:
     void AddRow(std::span<const uint8_t> row, std::array<double, kChiCurvePoints>& curve) {
         const uint64_t end = fed_ + row.size();
         while (next_ < kChiCurvePoints && Boundary(next_) <= end) {
-            THistogram partial = histogram_;
+            THistogram partial = Histogram();
             for (size_t i = 0; i < Boundary(next_) - fed_; ++i) ++partial[row[i]];
             curve[size_t(next_)] = ChiSquareTest(partial).PValue;
             ++next_;
         }
-        for (uint8_t v : row) ++histogram_[v];
+        // Four histograms in turn: neighbouring values are often equal in a picture, and their
+        // increments of one counter would each wait for the one before.
+        size_t i = 0;
+        for (; i + 4 <= row.size(); i += 4) {
+            ++parts_[0][row[i]];
+            ++parts_[1][row[i + 1]];
+            ++parts_[2][row[i + 2]];
+            ++parts_[3][row[i + 3]];
+        }
+        for (; i < row.size(); ++i) ++parts_[0][row[i]];
         fed_ = end;
     }
 
-    const THistogram& Histogram() const { return histogram_; }
+    THistogram Histogram() const {
+        THistogram sum{};
+        for (const auto& part : parts_)
+            for (size_t v = 0; v < sum.size(); ++v) sum[v] += part[v];
+        return sum;
+    }
 
 private:
     // The number of pixels in the first (point + 1) percent, rounded up.
@@ -104,7 +130,9 @@ private:
     uint64_t pixels_;
     uint64_t fed_ = 0;
     int next_ = 0;
-    THistogram histogram_{};
+    // 32-bit counters take less cache than the histogram's; each counts a quarter of the values,
+    // and a picture has far fewer than 2^34 pixels.
+    std::array<std::array<uint32_t, 256>, 4> parts_{};
 };
 
 }  // namespace
@@ -117,7 +145,7 @@ std::optional<TDetection> Detect(const TBitmap32& picture, const TDetectionProgr
     std::array<TChiCurve, 3> curves{TChiCurve(picture.PixelCount()), TChiCurve(picture.PixelCount()),
                                     TChiCurve(picture.PixelCount())};
     std::array<TRsCounts, 3> rs{};
-    std::array<TSpaCounts, 3> spa{};
+    std::array<TSpaCounts, 3> spa{}, touching{};
     std::array<std::vector<uint8_t>, 3> lastRow, planes;
     for (int32_t top = 0; top < height; top += kBlockSize) {
         if (progress && !progress(double(top) / height)) return std::nullopt;
@@ -127,21 +155,22 @@ std::optional<TDetection> Detect(const TBitmap32& picture, const TDetectionProgr
             const std::vector<uint8_t>& plane = planes[c];
             for (int32_t r = 0; r < rows; ++r)
                 curves[c].AddRow(std::span<const uint8_t>(plane.data() + size_t(r) * w, w), result.Channels[c].ChiCurve);
-            CountRectangle(plane.data(), w, width, rows, rs[c], spa[c]);
+            CountRectangle(plane.data(), w, width, rows, rs[c], spa[c], touching[c]);
             // The column pairs across the band's top edge.
-            if (top > 0) CountSpaPairs(lastRow[c], std::span<const uint8_t>(plane.data(), w), spa[c]);
+            if (top > 0) CountSpaPairs(lastRow[c], std::span<const uint8_t>(plane.data(), w), spa[c], &touching[c]);
             lastRow[c].assign(plane.end() - std::ptrdiff_t(w), plane.end());
         }
     }
-    std::array<double, 3> rsEstimates{}, spaEstimates{};
     for (size_t c = 0; c < 3; ++c) {
         TChannelDetection& channel = result.Channels[c];
         channel.Chi = ChiSquareTest(curves[c].Histogram()).PValue;
-        channel.Rs = rsEstimates[c] = RsEstimate(rs[c]);
-        channel.Spa = spaEstimates[c] = SpaEstimate(spa[c]);
+        channel.Rs = RsEstimate(rs[c]);
+        channel.Spa = SpaEstimate(spa[c]);
     }
-    result.Estimate = Combine(rsEstimates, spaEstimates);
-    result.Likely = result.Estimate > kLikelyThreshold;
+    const TCombined combined = Combine(spa, touching);
+    result.Estimate = combined.Estimate;
+    result.StandardError = combined.StandardError;
+    result.Likely = result.Estimate > std::max(kLikelyThreshold, kLikelyStandardErrors * result.StandardError);
     if (progress && !progress(1.0)) return std::nullopt;
     return result;
 }
@@ -162,18 +191,14 @@ std::optional<THeatMap> BlockEstimates(const TBitmap32& picture, const TDetectio
         for (int32_t left = 0; left < width; left += kBlockSize) {
             const int32_t columns = std::min(kBlockSize, width - left);
             const size_t run = size_t(columns) * size_t(rows);
-            std::array<double, 3> rsEstimates{}, spaEstimates{};
+            std::array<TSpaCounts, 3> spa{}, touching{};
             for (size_t c = 0; c < 3; ++c) {
                 for (int32_t r = 0; r < rows; ++r)
                     std::copy_n(planes[c].data() + size_t(r) * size_t(width) + size_t(left), columns,
                                 tile.data() + size_t(r) * size_t(columns));
-                TRsCounts rs;
-                TSpaCounts spa;
-                CountTile(std::span<const uint8_t>(tile.data(), run), columns, rows, joins, rs, spa);
-                rsEstimates[c] = RsEstimate(rs);
-                spaEstimates[c] = SpaEstimate(spa);
+                CountTile(std::span<const uint8_t>(tile.data(), run), columns, rows, joins, spa[c], touching[c]);
             }
-            map.Estimates.push_back(Combine(rsEstimates, spaEstimates));
+            map.Estimates.push_back(Combine(spa, touching).Estimate);
         }
     }
     if (progress && !progress(1.0)) return std::nullopt;

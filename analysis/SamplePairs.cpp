@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace nox::analysis {
 
@@ -29,38 +30,61 @@ TSpaCounts& TSpaCounts::operator-=(const TSpaCounts& o) {
     return *this;
 }
 
-void CountSpaPairs(std::span<const uint8_t> first, std::span<const uint8_t> second, TSpaCounts& counts) {
+namespace {
+
+// Adds the `count` pairs (first[i], second[i]), or with kTouchingOnly only those with a value at an
+// end of the range, and tells whether any of them has one. Every set is known from the smaller
+// value lo of a pair and the difference d = hi - lo: D0, D4, and d = 1 or 3 for X and Y (lo's
+// parity tells them apart); the high values differ by (d + (lo & 1)) / 2, 0 (C0) when that sum is 0
+// or 1, 2 (C2) when it is 4 or 5. All of it fits in 8 bits, and sums of 0/1 terms over at most
+// 255 pairs fit in 8-bit counters: the compiler turns the loop into vector code with 16 pairs to a
+// 128-bit register.
+template <bool kTouchingOnly>
+bool CountRun(const uint8_t* first, const uint8_t* second, size_t count, TSpaCounts& counts) {
     static_assert(kSpaLevels == 2, "the sets below are written out for the differences m = 0 and 1");
-    const size_t n = std::min(first.size(), second.size());
-    // Every set is known from the difference d = u - v and the parity of u (v = u - d):
-    //   C0: d = 0, d = 1 with u odd (2k+1, 2k), d = -1 with u even (2k, 2k+1);
-    //   C2: d = +-4, d = 3 with u even (2k+4, 2k+1), d = 5 with u odd, d = -3 with u odd, d = -5 with u even;
-    //   X / Y: d = +-1, +-3, the smaller value odd (Y) when u is odd and d < 0 or u even and d > 0.
-    // Sums of 0/1 terms over short runs of 16-bit counters let the compiler use vector code.
-    constexpr size_t kRun = 4096;
-    for (size_t start = 0; start < n; start += kRun) {
-        const size_t end = std::min(n, start + kRun);
-        uint16_t sameHigh = 0, farHigh = 0, equal = 0, farEqual = 0, odd = 0, oddOdd = 0;
-        for (size_t i = start; i < end; ++i) {
-            const int16_t d = int16_t(int16_t(first[i]) - int16_t(second[i]));
-            const uint16_t uOdd = first[i] & 1, uEven = uOdd ^ 1;
-            const uint16_t far = (d == 4) | (d == -4);
-            const uint16_t oddSmall = (d == 1) | (d == 3) | (d == -1) | (d == -3);
-            equal += d == 0;
-            farEqual += far;
-            sameHigh += (d == 0) | ((d == 1) & uOdd) | ((d == -1) & uEven);
-            farHigh += far | ((d == 3) & uEven) | ((d == 5) & uOdd) | ((d == -3) & uOdd) | ((d == -5) & uEven);
-            odd += oddSmall;
-            oddOdd += oddSmall & (uOdd ^ uint16_t(d > 0));
-        }
-        counts.SameHigh += sameHigh;
-        counts.FarHigh += farHigh;
-        counts.Equal += equal;
-        counts.FarEqual += farEqual;
-        counts.OddEven += uint64_t(odd) - oddOdd;
-        counts.OddOdd += oddOdd;
+    uint8_t pairs = 0, sameHigh = 0, farHigh = 0, equal = 0, farEqual = 0, odd = 0, oddOdd = 0;
+    uint8_t lowest = 255, highest = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t u = first[i], v = second[i];  // by value: min and max of references do not vectorise
+        const uint8_t lo = std::min(u, v);
+        const uint8_t difference = uint8_t(u + v - lo - lo);  // hi - lo (GCC makes max a costlier blend)
+        const uint8_t hi = uint8_t(lo + difference);
+        const uint8_t highSum = uint8_t((difference + (lo & 1)) | 1);  // 1: C0, 5: C2
+        const uint8_t taken = kTouchingOnly ? (lo < 2) | (hi > 253) : 1;
+        const uint8_t oddSmall = ((difference | 2) == 3) & taken;  // 1 or 3
+        pairs += taken;
+        equal += (difference == 0) & taken;
+        farEqual += (difference == 4) & taken;
+        sameHigh += (highSum == 1) & taken;
+        farHigh += (highSum == 5) & taken;
+        odd += oddSmall;
+        oddOdd += oddSmall & lo;
+        lowest = std::min(lowest, lo);
+        highest = std::max(highest, hi);
     }
-    counts.Pairs += n;
+    counts.Pairs += pairs;
+    counts.SameHigh += sameHigh;
+    counts.FarHigh += farHigh;
+    counts.Equal += equal;
+    counts.FarEqual += farEqual;
+    counts.OddEven += uint64_t(odd) - oddOdd;
+    counts.OddOdd += oddOdd;
+    return lowest < 2 || highest > 253;
+}
+
+}  // namespace
+
+void CountSpaPairs(std::span<const uint8_t> first, std::span<const uint8_t> second, TSpaCounts& counts,
+                   TSpaCounts* touching) {
+    const size_t n = std::min(first.size(), second.size());
+    constexpr size_t kRun = 240;  // at most 255 for the 8-bit counters, a whole number of 16-pair vectors
+    // The pairs at the ends of the range are few in most pictures: a run is counted a second time,
+    // for them alone, only when it has one.
+    for (size_t start = 0; start < n; start += kRun) {
+        const size_t count = std::min(kRun, n - start);
+        if (CountRun<false>(first.data() + start, second.data() + start, count, counts) && touching)
+            CountRun<true>(first.data() + start, second.data() + start, count, *touching);
+    }
 }
 
 double SpaEstimate(const TSpaCounts& n) {
@@ -78,6 +102,15 @@ double SpaEstimate(const TSpaCounts& n) {
         p = std::min((-b - root) / (2 * a), (-b + root) / (2 * a));
     }
     return std::clamp(p, 0.0, 1.0) + 0.0;  // + 0.0: never -0, which would print as "-0.0000"
+}
+
+double SpaStandardError(const TSpaCounts& n) {
+    // Near p = 0 the quadratic's root is about -c / b, and c = |X| - |Y|, the difference of two
+    // counts of about equal size, varies by about sqrt(|X| + |Y|).
+    const double xy = double(n.OddEven) - double(n.OddOdd);
+    const double slope = (2 * double(n.Equal) - double(n.FarEqual) + 2 * xy) / 2;  // -b
+    if (slope <= 0) return std::numeric_limits<double>::infinity();
+    return std::sqrt(double(n.OddEven) + double(n.OddOdd)) / slope;
 }
 
 }  // namespace nox::analysis

@@ -31,8 +31,14 @@ struct TSpaCounts {
 };
 
 // Adds the pairs (first[i], second[i]) for every i: neighbours along a row are (row[i], row[i+1]),
-// neighbours down a column (above[i], row[i]).
-void CountSpaPairs(std::span<const uint8_t> first, std::span<const uint8_t> second, TSpaCounts& counts);
+// neighbours down a column (above[i], row[i]). With `touching`, the pairs that have a value at an
+// end of the range (0, 1, 254 or 255: high value 0 or 127) are also added there. Clipped, saturated
+// parts of a picture are full of them, and there every pair with an odd difference that reaches 0
+// or 255 has an even smaller value, which breaks the assumption |X| = |Y| (the estimate rises well
+// above 0 without any hiding). Whether a pair touches depends on the high values only, which hiding in the
+// low bit leaves alone: the remaining pairs still obey the paper's equations.
+void CountSpaPairs(std::span<const uint8_t> first, std::span<const uint8_t> second, TSpaCounts& counts,
+                   TSpaCounts* touching = nullptr);
 
 // The estimated share of values carrying hidden bits, clamped to 0..1: the smaller root of the sum
 // of the paper's equations for m = 0 .. j (j = kSpaLevels - 1),
@@ -41,5 +47,10 @@ void CountSpaPairs(std::span<const uint8_t> first, std::span<const uint8_t> seco
 // root: the vertex is taken then, the common real part of the two complex roots. 0 when there
 // are no pairs.
 double SpaEstimate(const TSpaCounts& counts);
+
+// The standard error of SpaEstimate near 0, from the spread of |X| - |Y| that chance alone gives
+// (about the square root of |X| + |Y|); infinite when the counts cannot tell a share at all (the
+// quadratic does not fall at 0).
+double SpaStandardError(const TSpaCounts& counts);
 
 }  // namespace nox::analysis

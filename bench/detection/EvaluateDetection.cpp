@@ -2,7 +2,7 @@
 // command line (BMP, JPEG, GIF through the program's own readers; PNG through libspng) gets random
 // bits in the low bit of every colour channel of a random share p of its pixels, for each p given
 // with --shares; one tab-separated line per picture and share goes to the output:
-//   file  width  height  nominal-p  true-p  estimate  likely  rs-r rs-g rs-b  spa-r spa-g spa-b
+//   file  width  height  nominal-p  true-p  estimate  likely  rs-r rs-g rs-b  spa-r spa-g spa-b  standard-error
 // (evaluate.sh runs it over the photographs and prints the summary table.)
 #include <spng.h>
 
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
                         truth, d.Estimate, d.Likely ? 1 : 0);
             for (const auto& c : d.Channels) std::printf("\t%.6f", c.Rs);
             for (const auto& c : d.Channels) std::printf("\t%.6f", c.Spa);
-            std::printf("\n");
+            std::printf("\t%.6f\n", d.StandardError);
         }
     }
     return status;

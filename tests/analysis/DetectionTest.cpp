@@ -2,7 +2,9 @@
 // counts, and their estimates on a generated picture with known hiding.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -37,45 +39,84 @@ TEST(ChiSquare, IncompleteGammaAndTest) {
 TEST(RsAnalysis, CountsAndEstimate) {
     // Group 10 11 13 12 (noise 4): F1 in the middle gives 10 10 12 12 (2, singular), F-1 gives
     // 10 12 14 12 (6, regular); flipped 11 10 12 13 (4): 11 11 13 13 (2), 11 9 11 13 (6).
-    // Group 5 5 5 5 (noise 0): every flipping makes it noisier. The ninth value makes no group.
-    const uint8_t row[] = {10, 11, 13, 12, 5, 5, 5, 5, 200};
+    // Group 5 5 5 5 (noise 0): every flipping makes it noisier. Group 3 0 5 4 (9), where F-1 takes
+    // 0 to -1: F1 gives 3 1 4 4 (5), F-1 3 -1 6 4 (13); flipped 2 1 4 5 (5): 2 0 5 5 (7), 2 2 3 5 (3).
+    // The last value makes no group.
+    const uint8_t row[] = {10, 11, 13, 12, 5, 5, 5, 5, 3, 0, 5, 4, 200};
+    const auto all = [](const TRsCounts& c) {
+        return std::vector<uint64_t>{c.Groups,          c.RegularM,          c.SingularM,
+                                     c.RegularMinusM,   c.SingularMinusM,    c.FlippedRegularM,
+                                     c.FlippedSingularM, c.FlippedRegularMinusM, c.FlippedSingularMinusM};
+    };
     TRsCounts n;
     CountRsRow(row, n);
-    EXPECT_EQ(n.Groups, 2u);
-    EXPECT_EQ((std::vector<uint64_t>{n.RegularM, n.SingularM, n.RegularMinusM, n.SingularMinusM}), (std::vector<uint64_t>{1, 1, 2, 0}));
-    EXPECT_EQ((std::vector<uint64_t>{n.FlippedRegularM, n.FlippedSingularM, n.FlippedRegularMinusM, n.FlippedSingularMinusM}),
-              (std::vector<uint64_t>{1, 1, 2, 0}));
+    EXPECT_EQ(all(n), (std::vector<uint64_t>{3, 1, 2, 3, 0, 2, 1, 2, 1}));  // groups, then M, -M, flipped M, flipped -M
     EXPECT_EQ(RsEstimate(TRsCounts{}), 0);
+
+    // A long row (counted in runs, in 8 bits or, with a middle value at an end of the range, in 16)
+    // gives the sums of its groups.
+    std::mt19937 random(4);
+    std::vector<uint8_t> values(4000);
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = uint8_t(random() % 8 + (i % 1500 < 750 ? 124 : (i % 3) * 124));  // near 0, 128 and 255
+    TRsCounts whole, single;
+    CountRsRow(values, whole);
+    for (size_t g = 0; g < values.size() / 4; ++g) CountRsRow(std::span(values).subspan(4 * g, 4), single);
+    EXPECT_EQ(all(whole), all(single));
 }
 
 TEST(SamplePairs, CountsAndEstimate) {
     // (4,4) same high, equal; (4,5) same high, odd, smaller even; (5,6) odd, smaller odd;
-    // (3,6) highs 1 and 3, odd, smaller odd; (2,6) highs 1 and 3, difference 4; (9,2) too far apart.
-    const uint8_t first[] = {4, 4, 5, 3, 2, 9}, second[] = {4, 5, 6, 6, 6, 2};
-    TSpaCounts n;
-    CountSpaPairs(first, second, n);
-    EXPECT_EQ((std::vector<uint64_t>{n.Pairs, n.SameHigh, n.FarHigh, n.Equal, n.FarEqual, n.OddEven, n.OddOdd}),
-              (std::vector<uint64_t>{6, 2, 2, 1, 1, 1, 2}));
+    // (3,6) highs 1 and 3, odd, smaller odd; (2,6) highs 1 and 3, difference 4; (9,2) too far apart;
+    // at the ends of the range: (255,252) highs 127 and 126, odd, smaller even; (0,1) same high,
+    // odd, smaller even.
+    const uint8_t first[] = {4, 4, 5, 3, 2, 9, 255, 0}, second[] = {4, 5, 6, 6, 6, 2, 252, 1};
+    const auto all = [](const TSpaCounts& n) {
+        return std::vector<uint64_t>{n.Pairs, n.SameHigh, n.FarHigh, n.Equal, n.FarEqual, n.OddEven, n.OddOdd};
+    };
+    TSpaCounts n, touching;
+    CountSpaPairs(first, second, n, &touching);
+    EXPECT_EQ(all(n), (std::vector<uint64_t>{8, 3, 2, 1, 1, 3, 2}));
+    EXPECT_EQ(all(touching), (std::vector<uint64_t>{2, 1, 0, 0, 0, 2, 0}));
+    // Long runs (counted in pieces, the ends of the range in some) give the sums of their pairs.
+    std::mt19937 random(3);
+    std::vector<uint8_t> u(1000), v(1000);
+    for (size_t i = 0; i < u.size(); ++i) {
+        u[i] = uint8_t(random() % 12 + (i % 600 < 300 ? 0 : 122 + (i % 3) * 61));  // near 0, 128, 189 and 250
+        v[i] = uint8_t(std::clamp(int(u[i]) + int(random() % 11) - 5, 0, 255));
+    }
+    TSpaCounts whole, wholeTouching, single, singleTouching;
+    CountSpaPairs(u, v, whole, &wholeTouching);
+    for (size_t i = 0; i < u.size(); ++i)
+        CountSpaPairs(std::span(u).subspan(i, 1), std::span(v).subspan(i, 1), single, &singleTouching);
+    EXPECT_EQ(all(whole), all(single));
+    EXPECT_EQ(all(wholeTouching), all(singleTouching));
     // 50 p^2 - 70 p + 20 = 0: roots 0.4 and 1.
     TSpaCounts given;
     given.Pairs = 200, given.SameHigh = 100, given.Equal = 50, given.OddEven = 60, given.OddOdd = 40;
     EXPECT_NEAR(SpaEstimate(given), 0.4, 1e-12);
+    EXPECT_NEAR(SpaStandardError(given), std::sqrt(100.0) / 70, 1e-12);  // sqrt(|X| + |Y|) / 70
     EXPECT_EQ(SpaEstimate(TSpaCounts{}), 0);
+    EXPECT_EQ(SpaStandardError(TSpaCounts{}), std::numeric_limits<double>::infinity());
 }
 
-// A smooth picture with a little noise, like a photograph; random low bits in every colour
-// channel of a share of the pixels in `area`.
-const TBitmap32& Generated(double share, const TRect& area, unsigned seed) {
+// A smooth picture with a little noise, like a photograph (with an amplitude above 127, clipped
+// to 0 and 255 in places, like an over-exposed one); random low bits in every colour channel of a
+// share of the pixels in `area`.
+const TBitmap32& Generated(double share, const TRect& area, unsigned seed, int width = 330, int height = 250,
+                           double amplitude = 70) {
     static TBitmap32 picture;  // not copyable: one picture at a time
-    picture.SetSize(330, 250);  // the last column and row of blocks are 10 and 26 pixels
+    picture.SetSize(width, height);  // 330 x 250: the last column and row of blocks are 10 and 26 pixels
     std::mt19937 random(seed);
     std::normal_distribution<double> noise(0, 1.5);
     std::bernoulli_distribution chosen(share);
     for (int y = 0; y < picture.Height(); ++y)
         for (int x = 0; x < picture.Width(); ++x) {
             uint8_t c[3];
-            for (int k = 0; k < 3; ++k)
-                c[k] = uint8_t(std::clamp(128 + 70 * std::sin(x / (19.0 + 7 * k)) * std::cos(y / 31.0) + noise(random), 0.0, 255.0));
+            for (int k = 0; k < 3; ++k) {
+                const double smooth = 128 + amplitude * std::sin(x / (19.0 + 7 * k)) * std::cos(y / 31.0);
+                c[k] = uint8_t(std::clamp(std::clamp(smooth, 0.0, 255.0) + noise(random), 0.0, 255.0));
+            }
             TColor32 pixel = Color32(c[0], c[1], c[2]);
             if (x >= area.Left && x < area.Right && y >= area.Top && y < area.Bottom && chosen(random))
                 pixel = (pixel & ~0x010101u) | (random() & 0x010101u);
@@ -112,6 +153,24 @@ TEST(Detection, KnownHidingOnAGeneratedPicture) {
     }
     // Stopped at the first report of progress.
     EXPECT_FALSE(Detect(Generated(0, all, 9), [](double) { return false; }).has_value());
+}
+
+TEST(Detection, PooledEstimateAndVerdict) {
+    // Clipped areas (amplitude 140, where each channel's own SPA estimate is about 0.2 without
+    // any hiding) do not look like hiding; the same share says "likely" on a large picture and
+    // not on a small one, whose estimate lies within two standard errors of 0.
+    const struct { int width, height; double amplitude, share, low, high; bool likely; } cases[] = {
+        {330, 250, 140, 0.0, 0.0, 0.03, false}, {330, 250, 140, 0.5, 0.47, 0.55, true},
+        {330, 250, 70, 0.15, 0.12, 0.18, true}, {40, 40, 70, 0.15, 0.05, 0.3, false},
+    };
+    for (const auto& c : cases) {
+        const TRect all = Rect(0, 0, c.width, c.height);
+        const TBitmap32& picture = Generated(c.share, all, 11, c.width, c.height, c.amplitude);
+        const TDetection d = *Detect(picture);
+        EXPECT_GE(d.Estimate, c.low) << c.width << ' ' << c.amplitude << ' ' << c.share;
+        EXPECT_LE(d.Estimate, c.high) << c.width << ' ' << c.amplitude << ' ' << c.share;
+        EXPECT_EQ(d.Likely, c.likely) << c.width << ' ' << c.amplitude << ' ' << c.share;
+    }
 }
 
 TEST(Detection, HeatMapShowsTheCorner) {
