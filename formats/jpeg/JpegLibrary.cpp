@@ -44,7 +44,7 @@ boolean FillInputBuffer(j_decompress_ptr cinfo) {
         src.pub.bytes_in_buffer = sizeof kFakeEndOfImage;
         return TRUE;
     }
-    const size_t n = std::min(MemorySource::kBlockSize, src.size - src.blockEnd);
+    const size_t n = src.size - src.blockEnd;
     src.pub.next_input_byte = src.data + src.blockEnd;
     src.pub.bytes_in_buffer = n;
     src.blockEnd += n;
@@ -60,7 +60,7 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
         src.pub.bytes_in_buffer -= n;
         return;
     }
-    // Past the current block: continue from the data's position (or stay at the end, where the
+    // Past the bytes handed out: continue from the data's position (or stay at the end, where the
     // next fill gives the end-of-image marker).
     const size_t beyond = n - src.pub.bytes_in_buffer;
     src.blockEnd = beyond >= src.size - src.blockEnd ? src.size : src.blockEnd + beyond;

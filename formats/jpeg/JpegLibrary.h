@@ -44,15 +44,16 @@ void Guard(ErrorManager& err, Call&& call) {
     if (!RunGuarded(err, call)) ThrowLibraryError(err);
 }
 
-// A data source over bytes owned elsewhere, handed to the library in blocks of 4096 bytes. At the
+// A data source over bytes owned elsewhere, handed to the library all at once: libjpeg-turbo
+// decodes entropy-coded data on its fast path only while a few kilobytes stand in its buffer, so
+// with small blocks most of a file went the slow way (the pixels are the same either way). At the
 // end of the data it supplies an end-of-image marker (with a warning, which is dropped), so that a
 // file cut short decodes as far as its data go.
 struct MemorySource {
-    static constexpr size_t kBlockSize = 4096;
     jpeg_source_mgr pub;
     const uint8_t* data = nullptr;
     size_t size = 0;
-    size_t blockEnd = 0;  // end of the block handed out last
+    size_t blockEnd = 0;  // end of the bytes handed out so far
 };
 
 // A destination that grows its buffer as the library fills it; `bytes` ends with exactly the
