@@ -264,7 +264,7 @@ void TForm1::showEvent(QShowEvent* event) {
 // looked at for a while: once they hold still with a frame around the window, they are brought to
 // the wanted ones. Without a window manager no frame appears and the bounds are already right.
 void TForm1::WatchForTheFrame() {
-    constexpr int kLooks = 80;  // two seconds
+    constexpr int kLooks = 120;  // three seconds
     auto* watch = new QTimer(this);
     watch->setInterval(25);
     connect(watch, &QTimer::timeout, this, [this, watch, looks = 0, last = QRect()]() mutable {

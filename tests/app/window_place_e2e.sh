@@ -25,7 +25,7 @@ done
 stored_place() {
     "$program" >"$work/out.txt" 2>&1 &
     pid=$!
-    sleep 3
+    sleep 4
     "$closer" "Image Hiding (Steganography) Demonstrator" 30 >/dev/null || { cat "$work/out.txt"; exit 1; }
     wait "$pid" || { cat "$work/out.txt"; echo "noxsteg failed"; exit 1; }
     for key in Left Top Width Height; do sed -n "s/^$key=//p" "$settings"; done | tr '\n' ' ' | sed 's/ $//'
