@@ -4,11 +4,11 @@
 # it, the window is closed, and another program then reads exactly that picture from the clipboard.
 # Usage: clipboard_manager_e2e.sh <noxsteg> <close_window_by_caption> <clipboard_manager> <noxsteg-cli> <samples>
 set -u
+. "$(dirname "$0")/e2e_run.sh"
 program=$1
 closer=$2
 cli=$4
 samples=$5
-caption="Image Hiding (Steganography) Demonstrator"
 work=$(mktemp -d)
 "$3" "$work/manager-ready" &
 manager=$!
@@ -16,23 +16,14 @@ trap 'kill "$manager" 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" HOME="$work"
 mkdir -p "$XDG_CONFIG_HOME"
 printf '[FileName]\nLeft=%s/cover.bmp\n[Show]\nReadMe=1\n' "$samples" >"$XDG_CONFIG_HOME/NoxSteg.INI"
-i=0
-until [ -e "$work/manager-ready" ]; do
-    i=$((i + 1))
-    [ "$i" -gt 100 ] && { echo "the clipboard manager did not start"; exit 1; }
-    sleep 0.1
-done
+wait_for test -e "$work/manager-ready" || { echo "the clipboard manager did not start"; exit 1; }
 
-"$program" >"$work/out.txt" 2>&1 &
-pid=$!
-window=""
-i=0
-while [ -z "$window" ]; do
-    i=$((i + 1))
-    [ "$i" -gt 100 ] && { echo "no window"; cat "$work/out.txt"; kill "$pid"; exit 1; }
-    sleep 0.1
+find_window() {
     window=$(xdotool search --name "^Image Hiding" 2>/dev/null | head -n 1)
-done
+    [ -n "$window" ]
+}
+start_program
+wait_for find_window || { echo "no window"; cat "$work/out.txt"; kill "$pid"; exit 1; }
 sleep 1
 # The pop-up menu of the Left pane (its first entry is Copy).
 eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -40,14 +31,8 @@ xdotool mousemove $((X + 100)) $((Y + 250)) click 3
 sleep 0.5
 xdotool key Down Return
 sleep 0.5
-"$closer" "$caption" 10 >/dev/null
-i=0
-while kill -0 "$pid" 2>/dev/null; do
-    i=$((i + 1))
-    [ "$i" -gt 200 ] && { echo "the program did not end after its window was closed"; kill "$pid"; exit 1; }
-    sleep 0.1
-done
-wait "$pid" || { cat "$work/out.txt"; echo "noxsteg failed"; exit 1; }
+close_and_wait
+[ "$status" -eq 0 ] || { cat "$work/out.txt"; echo "noxsteg failed"; exit 1; }
 
 timeout 10 xclip -selection clipboard -t image/png -o >"$work/pasted.png" || { echo "nothing on the clipboard"; exit 1; }
 # Both through the same PNG writer: equal files mean equal pixels.

@@ -4,6 +4,7 @@
 # later start restores the stored bounds exactly, neither growing nor shrinking by the frame.
 # Usage: window_place_e2e.sh <noxsteg> <close_window_by_caption> <openbox>
 set -u
+. "$(dirname "$0")/e2e_run.sh"
 program=$1
 closer=$2
 work=$(mktemp -d)
@@ -13,21 +14,16 @@ trap 'kill "$wm" 2>/dev/null; rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config" HOME="$work"
 mkdir -p "$XDG_CONFIG_HOME"
 settings="$XDG_CONFIG_HOME/NoxSteg.INI"
-i=0
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
-    i=$((i + 1))
-    [ "$i" -gt 100 ] && { echo "the window manager did not start"; cat "$work/wm.txt"; exit 1; }
-    sleep 0.1
-done
+wm_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+wait_for wm_ready || { echo "the window manager did not start"; cat "$work/wm.txt"; exit 1; }
 
 # The stored bounds after a start, a few seconds open (the window manager frames the window
 # meanwhile), and a close, as "left top width height".
 stored_place() {
-    "$program" >"$work/out.txt" 2>&1 &
-    pid=$!
+    start_program
     sleep 4
-    "$closer" "Image Hiding (Steganography) Demonstrator" 30 >/dev/null || { cat "$work/out.txt"; exit 1; }
-    wait "$pid" || { cat "$work/out.txt"; echo "noxsteg failed"; exit 1; }
+    close_and_wait
+    [ "$status" -eq 0 ] || { cat "$work/out.txt"; echo "noxsteg failed"; exit 1; }
     for key in Left Top Width Height; do sed -n "s/^$key=//p" "$settings"; done | tr '\n' ' ' | sed 's/ $//'
 }
 
@@ -44,11 +40,9 @@ expect "a stored place" "40 30 900 600" "$(stored_place)"
 expect "the next start" "40 30 900 600" "$(stored_place)"
 
 # The frame was really there: the inner window is smaller than the outer bounds.
-"$program" >"$work/out.txt" 2>&1 &
-pid=$!
+start_program
 sleep 2
-inner=$(xwininfo -name "Image Hiding (Steganography) Demonstrator" | sed -n 's/^ *Width: //p')
-"$closer" "Image Hiding (Steganography) Demonstrator" 10 >/dev/null
-wait "$pid"
+inner=$(xwininfo -name "$caption" | sed -n 's/^ *Width: //p')
+close_and_wait
 [ -n "$inner" ] && [ "$inner" -lt 900 ] || { echo "no frame seen (inner width \"$inner\")"; failed=1; }
 exit "$failed"
